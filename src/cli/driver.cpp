@@ -1,0 +1,115 @@
+#include "cli/driver.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "cli/options.h"
+#include "cli/usage.h"
+#include "ini/IniFile.h"
+#include "ops/operations.h"
+
+namespace inikey {
+namespace {
+
+const char* baseName(const char* invocation) {
+  if (invocation == nullptr) return "inikey";
+  const char* slash = std::strrchr(invocation, '/');
+  return slash == nullptr ? invocation : slash + 1;
+}
+
+// Without key arguments a read run lists every section whose name starts with the
+// prefix, letter case significant.
+void listMatchingSections(const IniFile& file, const Options& options) {
+  std::deque<std::string> names;
+  file.sectionNames(names);
+  const std::string& keyPrefix = options.keyPrefix;
+  const size_t length = keyPrefix.empty() ? 0 : keyPrefix.size() - 1;  // without its "/"
+  ArgumentList arguments;
+  for (std::string& name : names) {
+    if (name.compare(0, length, keyPrefix, 0, length) == 0 && name.size() >= length) {
+      arguments.push_back(std::move(name));
+    }
+  }
+  listSections(file, arguments, options.prependSection);
+}
+
+void readRun(const IniFile& file, const Options& options) {
+  if (options.arguments.empty()) {
+    listMatchingSections(file, options);
+    return;
+  }
+  ArgumentList arguments;
+  for (const std::string& argument : options.arguments) {
+    arguments.push_back(options.keyPrefix + argument);
+  }
+  if (options.keysAreSections) {
+    listSections(file, arguments, options.prependSection);
+  } else {
+    readKeys(file, arguments, options.prependSection);
+  }
+}
+
+// A document that failed to load would replace the file's content with nothing
+// but this run's changes, so it is never saved.
+void saveRun(IniFile& file, const Options& options) {
+  if (!file.loaded) return;
+  file.save();
+  if (file.saveError != 0) {
+    std::fprintf(stderr, "file '%s' could not be saved: %s\n", options.iniFileName.c_str(),
+                 std::strerror(file.saveError));
+  }
+}
+
+}  // namespace
+
+int run(int argc, char* argv[]) {
+  programName = baseName(argc > 0 ? argv[0] : nullptr);
+  Options options = parseOptions(argc, argv);
+
+  if (options.iniFileName.empty()) {
+    std::fputs("filename is empty\n", stderr);
+    printUsage();
+  }
+  // Read permission in every mode: a write run never creates a file.
+  if (::access(options.iniFileName.c_str(), R_OK) != 0) {
+    std::fprintf(stderr, "file '%s' is not accessible\n", options.iniFileName.c_str());
+    return 1;
+  }
+  if (!options.keyPrefix.empty() && options.keyPrefix.back() != '/') options.keyPrefix += '/';
+
+  // A large buffer for long listings; a terminal keeps its line buffering so that
+  // values and -v reports stay in order.
+  if (::isatty(STDOUT_FILENO) == 0) std::setvbuf(stdout, nullptr, _IOFBF, 64 * 1024);
+
+  IniFile file(options.iniFileName);
+  if (!file.loaded) {
+    std::fprintf(stderr, "file '%s' could not be read\n", options.iniFileName.c_str());
+  }
+
+  if (options.runMode != RunMode::Read && options.arguments.empty()) {
+    std::fputs("arguments mismatch\n", stderr);
+    printUsage();
+  }
+  switch (options.runMode) {
+    case RunMode::Read:
+      readRun(file, options);
+      break;
+    case RunMode::Write:
+      for (const std::string& argument : options.arguments) {
+        writeKeyValue(file, options.keyPrefix, argument);
+      }
+      saveRun(file, options);
+      break;
+    case RunMode::Delete:
+      for (const std::string& argument : options.arguments) {
+        deleteKeyOrSection(file, options.keyPrefix + argument, options.keysAreSections);
+      }
+      saveRun(file, options);
+      break;
+  }
+  return 0;
+}
+
+}  // namespace inikey

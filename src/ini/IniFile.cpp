@@ -1,0 +1,55 @@
+#include "ini/IniFile.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+
+#include "ini/parse.h"
+
+namespace inikey {
+
+std::int32_t fileModificationTime(const std::string& path) {
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0) return errno == ENOENT ? 0 : -1;
+  return static_cast<std::int32_t>(status.st_mtime);
+}
+
+IniFile::IniFile(const std::string& path) : path(path) { reloadIfChanged(); }
+
+void IniFile::reloadIfChanged() {
+  const std::int32_t time = fileModificationTime(path);
+  // A time of 0 also stands for a missing file, so a file dated at the epoch
+  // would look unchanged: a document that was never loaded always loads.
+  if (time != modificationTime || !loaded) {
+    overlayModificationTime = 0;
+    clear();
+    loaded = load(path);
+    if (loaded) modificationTime = time;
+  }
+  if (!overlayPath.empty()) {
+    const std::int32_t overlayTime = fileModificationTime(overlayPath);
+    if (overlayTime != overlayModificationTime && load(overlayPath)) {
+      overlayModificationTime = overlayTime;
+    }
+  }
+}
+
+void IniFile::clear() { sections.clear(); }
+
+void IniFile::parse(const std::vector<std::string>& lines) {
+  ParseState state;
+  for (const std::string& line : lines) parseLine(sections, state, line);
+}
+
+void IniFile::sectionNames(std::deque<std::string>& names) const {
+  names.clear();
+  for (const auto& section : sections) names.push_back(section.first);
+}
+
+void IniFile::getSectionEntries(const std::string& sectionName, EntryList& entries) const {
+  const auto section = sections.find(sectionName);
+  if (section == sections.end()) return;
+  entries.assign(section->second.begin(), section->second.end());
+}
+
+}  // namespace inikey

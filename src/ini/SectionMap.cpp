@@ -1,0 +1,39 @@
+#include "ini/SectionMap.h"
+
+namespace inikey {
+
+KeyMap& sectionFor(SectionMap& sections, std::string_view sectionName) {
+  auto it = sections.lower_bound(sectionName);
+  if (it == sections.end() || sections.key_comp()(sectionName, it->first)) {
+    it = sections.emplace_hint(it, sectionName, KeyMap{});
+  }
+  return it->second;
+}
+
+void setKey(KeyMap& keys, std::string_view keyName, std::string_view value) {
+  // Files this tool saved list keys in order, so a new key usually goes last:
+  // one comparison instead of a search.
+  if (keys.empty() || keys.key_comp()(keys.rbegin()->first, keyName)) {
+    keys.emplace_hint(keys.end(), keyName, value);
+    return;
+  }
+  auto it = keys.lower_bound(keyName);
+  if (it != keys.end() && !keys.key_comp()(keyName, it->first)) {
+    it->second.assign(value);
+  } else {
+    keys.emplace_hint(it, keyName, value);
+  }
+}
+
+void mergeSections(SectionMap& into, SectionMap&& from) {
+  if (into.empty()) {
+    into = std::move(from);
+    return;
+  }
+  for (auto& [sectionName, keys] : from) {
+    KeyMap& target = sectionFor(into, sectionName);
+    for (auto& [keyName, value] : keys) setKey(target, keyName, value);
+  }
+}
+
+}  // namespace inikey

@@ -1,0 +1,29 @@
+#include "ini/parse.h"
+
+#include "util/trim.h"
+
+namespace inikey {
+
+void parseLine(SectionMap& sections, ParseState& state, std::string_view line) {
+  line = trimmedView(line);
+  if (line.empty() || line.front() == ';' || line.front() == '#') return;
+
+  if (line.front() == '[' && line.back() == ']') {
+    state.sectionName.assign(trimmedView(line, "[] \t\r"));
+    state.keys = nullptr;  // a header alone creates no section
+    return;
+  }
+
+  const size_t equals = line.find('=');
+  if (equals == std::string_view::npos || equals == 0) return;
+  const std::string_view keyName = trimmedRightView(line.substr(0, equals));
+  std::string_view value = trimmedView(line.substr(equals + 1));
+  if (!value.empty() && value.front() == '"' && value.back() == '"') {
+    value = trimmedView(value, "\"");
+  }
+
+  if (state.keys == nullptr) state.keys = &sectionFor(sections, state.sectionName);
+  setKey(*state.keys, keyName, value);
+}
+
+}  // namespace inikey

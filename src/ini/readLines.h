@@ -1,0 +1,24 @@
+// Splitting a file into lines the way the INI format defines it.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string_view>
+
+namespace inikey {
+
+// Lines are defined by reads of at most this many bytes into a zeroed buffer,
+// each ending early after a line feed.
+inline constexpr size_t kLineReadSize = 511;
+
+using LineHandler = std::function<void(std::string_view line)>;
+
+// Reads fd to its end and calls onLine with each line, without its line feed, in
+// order. The last call is for the text after the last line feed (empty when the
+// file ends with one). A zero byte ends the text of the read it falls in: the rest
+// of that read, the line feed ending it included, is dropped. The view is valid
+// only during the call. Returns false on a read error; lines handed over before
+// it stay handed over. blockSize only tunes the system calls.
+bool readLines(int fd, const LineHandler& onLine, size_t blockSize = 256 * 1024);
+
+}  // namespace inikey
