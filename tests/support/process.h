@@ -1,0 +1,44 @@
+// Running the built tool in tests, and folders that clean up after themselves.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace inikey::testing {
+
+struct RunResult {
+  std::string out;  // standard output
+  std::string err;  // standard error
+  int status = -1;  // exit status, or 128 + signal number when killed
+};
+
+// Runs the built inikey with args (argv[0] is the binary's path) in folder and
+// returns what it printed and its status. Standard input is /dev/null.
+RunResult runInikey(const std::vector<std::string>& args,
+                    const std::filesystem::path& folder = std::filesystem::current_path());
+
+// The path of the built binary.
+std::string inikeyBinary();
+
+// A fresh folder under the system's temporary folder, removed with all its content
+// at the end of the scope.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// Whole-file helpers that fail the test on error.
+std::string readFile(const std::filesystem::path& path);
+void writeFile(const std::filesystem::path& path, const std::string& content);
+
+}  // namespace inikey::testing
