@@ -51,7 +51,14 @@ bool readLines(int fd, const LineHandler& onLine, size_t blockSize) {
   std::string pending;
 
   for (;;) {
-    if (filled == capacity) {  // a line longer than the buffer
+    if (filled == capacity && capacity >= 2 * kLineReadSize) {
+      // A line longer than the buffer: its whole reads so far go to pending, so
+      // memory grows only with the text kept (nothing, for endless zero bytes).
+      const size_t whole = filled - filled % kLineReadSize;
+      takeSegment(std::string_view(buffer.get(), whole), pending, onLine);
+      filled -= whole;
+      std::memmove(buffer.get(), buffer.get() + whole, filled);
+    } else if (filled == capacity) {  // a buffer too small to hold two reads
       auto larger = std::make_unique_for_overwrite<char[]>(capacity * 2);
       std::memcpy(larger.get(), buffer.get(), filled);
       buffer = std::move(larger);
