@@ -7,7 +7,10 @@
 namespace inikey {
 namespace {
 
-void put(std::string_view text) { std::fwrite(text.data(), 1, text.size(), stdout); }
+// An empty view may have no data pointer, which fwrite must not be given.
+void put(std::string_view text) {
+  if (!text.empty()) std::fwrite(text.data(), 1, text.size(), stdout);
+}
 
 }  // namespace
 
