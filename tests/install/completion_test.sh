@@ -1,0 +1,139 @@
+#!/usr/bin/env bash
+# Drives the bash completion as bash does: COMP_WORDS, COMP_CWORD, COMP_LINE and
+# COMP_POINT set, the function that `complete -p inikey` names called, COMPREPLY
+# read back. Runs the cases once on the script alone and once with the
+# bash-completion helpers loaded, when they are installed.
+# Usage: completion_test.sh COMPLETION_SCRIPT INIKEY_BINARY EXAMPLE_INI
+set -u
+script=$(realpath "$1")
+binary=$(realpath "$2")
+example=$(realpath "$3")
+helpers=/usr/share/bash-completion/bash_completion
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir "$work/bin" "$work/files"
+ln -s "$binary" "$work/bin/inikey"
+export PATH="$work/bin:$PATH"
+cd "$work/files" || exit 1
+cp "$example" server.ini
+printf '[my sec]\nmy key=1\n' >spaced.ini
+mkdir conf
+touch notes.txt
+
+failures=0
+
+# Splits words at "=" and ":" as bash's COMP_WORDBREAKS does.
+split_words() {
+  local word rest
+  split=()
+  for word in "$@"; do
+    while [[ $word =~ ^([^=:]*)([=:]+)(.*)$ ]]; do
+      [[ -n ${BASH_REMATCH[1]} ]] && split+=("${BASH_REMATCH[1]}")
+      split+=("${BASH_REMATCH[2]}")
+      word=${BASH_REMATCH[3]}
+      rest=1
+    done
+    [[ -n $word || -z ${rest:-} ]] && split+=("$word")
+    rest=''
+  done
+}
+
+# check NAME EXPECTED CURSOR WORD...: completes at word CURSOR (counted from the
+# command, 0) with the cursor at its end; EXPECTED is the sorted offer, blank-separated.
+check() {
+  local name=$1 expected=$2 cursor=$3
+  shift 3
+  local -a before=("${@:1:cursor+1}") split
+  split_words "${before[@]}"
+  local cword=$((${#split[@]} - 1))
+  local line="${before[*]}"
+  local point=${#line}
+  split_words "$@"
+  COMP_WORDS=("${split[@]}")
+  COMP_CWORD=$cword
+  COMP_LINE="$*"
+  COMP_POINT=$point
+  COMPREPLY=()
+  local function
+  function=$(complete -p inikey | sed -n 's/.*-F \([^ ]*\) .*/\1/p')
+  [[ -n $function ]] && "$function" inikey "${COMP_WORDS[cword]}" "${COMP_WORDS[cword - 1]}"
+  local actual
+  actual=$(printf '%s\n' "${COMPREPLY[@]}" | LC_ALL=C sort | paste -sd' ')
+  if [[ $actual == "$expected" ]]; then
+    echo "ok   $mode: $name"
+  else
+    echo "FAIL $mode: $name"
+    echo "     line:     $COMP_LINE"
+    echo "     expected: '$expected'"
+    echo "     offered:  '$actual'"
+    failures=$((failures + 1))
+  fi
+}
+
+run_cases() {
+  local registered
+  registered=$(complete -p inikey 2>&1)
+  if [[ $registered != "complete -F _inikey inikey" ]]; then
+    echo "FAIL $mode: complete -p inikey gives '$registered'"
+    failures=$((failures + 1))
+  fi
+  local keys="hostname log/level log/path net/eth0/mac net/eth0/mode net/ip net/mtu net/netmask"
+  keys+=" ntp/iburst ntp/server timezone"
+
+  check "options" "-S -d -f -h -p -s -v -w" 1 inikey -
+  check "files after -f" "conf notes.txt server.ini spaced.ini" 2 inikey -f ""
+  check "files after -f, begun" "server.ini spaced.ini" 2 inikey -f s
+  check "every key of the file" "$keys" 3 inikey -f server.ini ""
+  check "keys of a section and below it" \
+    "net/eth0/mac net/eth0/mode net/ip net/mtu net/netmask" 3 inikey -f server.ini net/
+  check "-f after the cursor counts" "net/mtu" 1 inikey net/m -f server.ini
+  check "-f stuck to its letter" "ntp/iburst ntp/server" 2 inikey -vSfserver.ini ntp/
+  check "section names after -s" "log net net/eth0 ntp" 4 inikey -f server.ini -s ""
+  check "sections to delete, options in one word" "net net/eth0 ntp" 3 \
+    inikey -ds -fserver.ini n
+  check "section names after -p" "log net net/eth0 ntp" 4 inikey -f server.ini -p ""
+  check "keys under the prefix" "eth0/mac eth0/mode ip mtu netmask" 5 \
+    inikey -f server.ini -p net ""
+  check "sections under the prefix" "eth0" 6 inikey -f server.ini -p net -s ""
+  check "pairs to write" "net/mtu=" 4 inikey -f server.ini -w net/m
+  check "pairs to write under the prefix" "eth0/mac= eth0/mode= ip= mtu= netmask=" 6 \
+    inikey -w -p net -f server.ini ""
+  check "nothing for a value" "" 4 inikey -f server.ini -w net/mtu=
+  check "nothing for a value, begun" "" 4 inikey -f server.ini -w net/mtu=9
+  check "no keys without -f" "" 1 inikey net/
+  check "no keys from a missing file" "" 3 inikey -f missing.ini ""
+  check "no options after --" "" 4 inikey -f server.ini -- -
+  check "names with blanks come quoted" 'my\ sec/my\ key' 3 inikey -f spaced.ini my
+  check "the binary on the line is the one asked" "ntp/iburst ntp/server" 3 \
+    "$binary" -f server.ini ntp/
+}
+
+mode="script alone"
+(
+  # shellcheck source=/dev/null
+  source "$script"
+  run_cases
+  exit "$failures"
+) || failures=$((failures + $?))
+
+if [[ -r $helpers ]]; then
+  mode="with bash-completion"
+  (
+    # shellcheck source=/dev/null
+    source "$helpers"
+    # Found where an install puts it, as bash-completion loads it on first use.
+    mkdir -p "$work/share/bash-completion/completions"
+    cp "$script" "$work/share/bash-completion/completions/inikey"
+    XDG_DATA_DIRS="$work/share" __load_completion inikey
+    run_cases
+    exit "$failures"
+  ) || failures=$((failures + $?))
+else
+  echo "bash-completion is not installed: its helpers are not tried"
+fi
+
+if ((failures)); then
+  echo "$failures completion case(s) failed"
+  exit 1
+fi
