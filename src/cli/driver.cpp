@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "cli/options.h"
@@ -109,7 +110,9 @@ int run(int argc, char* argv[]) {
       saveRun(file, options);
       break;
   }
-  return 0;
+  // Ends the process with the document still whole: freeing a large file's map
+  // nodes one by one takes a fifth of its run, and the system reclaims them at once.
+  std::exit(0);
 }
 
 }  // namespace inikey

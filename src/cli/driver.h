@@ -3,9 +3,9 @@
 
 namespace inikey {
 
-// Runs the tool on argv and returns the exit status: 0 when the run got through
-// its operation, 1 for a file that is not accessible. Command-line errors end the
-// process with status 1 from inside.
+// Runs the tool on argv. A run that gets through its operation ends the process
+// with status 0 from inside, as command-line errors do with status 1; only a file
+// that is not accessible returns, with 1.
 int run(int argc, char* argv[]);
 
 }  // namespace inikey
