@@ -12,7 +12,7 @@ version=$4
 
 for tool in cpack dpkg-deb dpkg-shlibdeps file; do
   if ! command -v "$tool" >/dev/null; then
-    echo "skipped: $tool is not installed (Debian packages dpkg-dev and file)"
+    echo "skipped: $tool is not installed (Debian packages dpkg, dpkg-dev, file)"
     exit 77
   fi
 done
