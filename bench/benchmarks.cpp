@@ -1,0 +1,113 @@
+// Micro-benchmarks of the library on generated documents: loading (reading and
+// parsing), parsing alone, saving, reading one named key and listing every key.
+// Arguments are the number of sections and of keys per section; 1000/20 is a
+// 1 MB file and 20000/50 a 50 MB one, as in bench/compare.sh.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <deque>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "documents.h"
+#include "ini/IniFile.h"
+#include "ops/operations.h"
+
+namespace inikey::bench {
+namespace {
+
+std::vector<std::string> linesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+    lines.push_back(text.substr(start, end - start));
+  }
+  lines.push_back(text.substr(start));
+  return lines;
+}
+
+// The tool never takes its document apart, so neither is that timed here.
+void destroyUntimed(benchmark::State& state, std::unique_ptr<IniFile>& file) {
+  state.PauseTiming();
+  file.reset();
+  state.ResumeTiming();
+}
+
+void loadFile(benchmark::State& state) {
+  const std::string text = documentText(state.range(0), state.range(1));
+  const std::string path = temporaryFile(text);
+  for (auto _ : state) {
+    auto file = std::make_unique<IniFile>(path);
+    benchmark::DoNotOptimize(file->sections.size());
+    destroyUntimed(state, file);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+}
+
+void parseLines(benchmark::State& state) {
+  const std::string text = documentText(state.range(0), state.range(1));
+  const std::vector<std::string> lines = linesOf(text);
+  const std::string emptyPath = temporaryFile("");
+  for (auto _ : state) {
+    auto file = std::make_unique<IniFile>(emptyPath);
+    file->parse(lines);
+    benchmark::DoNotOptimize(file->sections.size());
+    destroyUntimed(state, file);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+}
+
+void saveFile(benchmark::State& state) {
+  const std::string text = documentText(state.range(0), state.range(1));
+  IniFile file(temporaryFile(text));
+  for (auto _ : state) {
+    file.save();
+    if (file.saveError != 0) state.SkipWithError("save failed");
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+}
+
+void readOneKey(benchmark::State& state) {
+  const IniFile file(temporaryFile(documentText(state.range(0), state.range(1))));
+  const ArgumentList arguments{lastKeyPath(state.range(0), state.range(1))};
+  for (auto _ : state) readKeys(file, arguments, false);
+}
+
+void listEverything(benchmark::State& state) {
+  const std::string text = documentText(state.range(0), state.range(1));
+  const IniFile file(temporaryFile(text));
+  std::deque<std::string> names;
+  file.sectionNames(names);
+  const ArgumentList arguments(names.begin(), names.end());
+  for (auto _ : state) listSections(file, arguments, true);
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+}
+
+void documentSizes(benchmark::internal::Benchmark* benchmark) {
+  benchmark->Args({8, 8})->Args({1000, 20})->Args({20000, 50})->Unit(benchmark::kMicrosecond);
+}
+
+BENCHMARK(loadFile)->Apply(documentSizes);
+BENCHMARK(parseLines)->Apply(documentSizes);
+BENCHMARK(saveFile)->Apply(documentSizes);
+BENCHMARK(readOneKey)->Apply(documentSizes);
+BENCHMARK(listEverything)->Apply(documentSizes);
+
+}  // namespace
+}  // namespace inikey::bench
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  // The operations print their lines to stdout, which goes nowhere; the report
+  // goes to standard error.
+  benchmark::BenchmarkReporter* reporter = benchmark::CreateDefaultDisplayReporter();
+  reporter->SetOutputStream(&std::cerr);
+  reporter->SetErrorStream(&std::cerr);
+  if (std::freopen("/dev/null", "w", stdout) == nullptr) return 1;
+  benchmark::RunSpecifiedBenchmarks(reporter);
+  benchmark::Shutdown();
+  return 0;
+}
