@@ -21,7 +21,7 @@ namespace {
 // The sanitizers make the tool several times slower; the optimised build takes the
 // full sizes.
 #ifdef INIKEY_SANITIZED
-constexpr size_t kScale = 10;
+constexpr size_t kScale = 4;
 constexpr double kSecondsPerRun = 60;
 #else
 constexpr size_t kScale = 1;
