@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <fstream>
 #include <future>
 #include <string>
@@ -33,15 +35,15 @@ struct LockCase {
   std::string fileAfter;
 };
 
-// True when /proc/locks shows a process blocked on a flock of the file with inode.
-bool someoneWaitsOn(ino_t inode) {
+// True when /proc/locks shows a process blocked on a flock of the file.
+bool someoneWaitsOn(const struct stat& file) {
+  // Lines end with "<major>:<minor>:<inode> <start> <end>", the numbers of the device in hex.
+  char id[64];
+  std::snprintf(id, sizeof id, " %02x:%02x:%lu ", ::major(file.st_dev), ::minor(file.st_dev),
+                static_cast<unsigned long>(file.st_ino));
   std::ifstream locks("/proc/locks");
-  // Lines end with "<major>:<minor>:<inode> <start> <end>".
-  std::string suffix = ":";
-  suffix += std::to_string(inode);
-  suffix += ' ';
   for (std::string line; std::getline(locks, line);) {
-    if (line.find("-> FLOCK") != std::string::npos && line.find(suffix) != std::string::npos) {
+    if (line.find("-> FLOCK") != std::string::npos && line.find(id) != std::string::npos) {
       return true;
     }
   }
@@ -50,10 +52,10 @@ bool someoneWaitsOn(ino_t inode) {
 
 // Waits until the run is seen blocked on the file's lock (true) or has ended without
 // blocking (false).
-bool runBlocksOn(ino_t inode, std::future<RunResult>& run) {
+bool runBlocksOn(const struct stat& file, std::future<RunResult>& run) {
   const auto giveUp = std::chrono::steady_clock::now() + 30s;
   while (std::chrono::steady_clock::now() < giveUp) {
-    if (someoneWaitsOn(inode)) return true;
+    if (someoneWaitsOn(file)) return true;
     if (run.wait_for(10ms) == std::future_status::ready) return false;
   }
   return false;
@@ -112,7 +114,7 @@ TEST(Locking, RunsWaitForConflictingLocksAndSeeOnlyWholeFiles) {
     args.insert(args.end(), c.args.begin(), c.args.end());
     std::future<RunResult> run =
         std::async(std::launch::async, [&] { return runInikey(args, folder.path()); });
-    EXPECT_EQ(runBlocksOn(status.st_ino, run), c.waits);
+    EXPECT_EQ(runBlocksOn(status, run), c.waits);
     if (c.waits) {
       EXPECT_EQ(readFile(path), kFile) << "the file changed under another process's lock";
     }
