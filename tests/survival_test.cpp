@@ -86,7 +86,7 @@ TEST(Survival, AFullDiskLeavesTheOldContent) {
     std::string err;
     std::string fileAfter;
   };
-  const std::string bigValue(3 * 4096, 'x');
+  const std::string bigValue(size_t{3} * 4096, 'x');
   const std::vector<Case> cases = {
       {"a write that needs new blocks fails and keeps every byte",
        {"-w", "net/key=" + bigValue},
