@@ -17,12 +17,10 @@ void setKey(KeyMap& keys, std::string_view keyName, std::string_view value) {
     keys.emplace_hint(keys.end(), keyName, value);
     return;
   }
-  auto it = keys.lower_bound(keyName);
-  if (it != keys.end() && !keys.key_comp()(keyName, it->first)) {
-    it->second.assign(value);
-  } else {
-    keys.emplace_hint(it, keyName, value);
-  }
+  // One search that inserts where it ends (a found position handed back as a hint
+  // is searched again); a key that exists costs a node made in vain, and is rare.
+  const auto [it, created] = keys.emplace(keyName, value);
+  if (!created) it->second.assign(value);
 }
 
 void mergeSections(SectionMap& into, SectionMap&& from) {
