@@ -3,8 +3,10 @@
 // large blocks and no memory is given back before exit. Against malloc this drops
 // the bookkeeping of each of a large file's million nodes and strings, and most
 // page faults: a block's pages are mapped a stretch at a time instead of one by
-// one. Linked into the tool only: the library, the tests and sanitizer builds keep
-// the standard allocator.
+// one. Objects of one size are carved from runs of their own, so that the nodes
+// of a map lie close together whatever lies between their creations. Linked into
+// the tool only: the library, the tests and sanitizer builds keep the standard
+// allocator.
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -20,6 +22,18 @@ constexpr std::size_t kAlignment = __STDCPP_DEFAULT_NEW_ALIGNMENT__;
 constexpr std::size_t kLargeObject = std::size_t{64} << 10;
 constexpr std::size_t kFirstBlock = std::size_t{1} << 20;
 constexpr std::size_t kLongestStretch = std::size_t{4} << 20;
+// Objects up to this size come from a run of objects of their size.
+constexpr std::size_t kLargestSized = 256;
+// Runs grow from the first size to the longest, so that a small file maps little.
+constexpr std::size_t kFirstRun = std::size_t{1} << 10;
+constexpr std::size_t kLongestRun = std::size_t{16} << 10;
+
+struct Run {
+  char* next = nullptr;
+  char* end = nullptr;
+  std::size_t bytes = kFirstRun / 2;
+};
+Run runs[kLargestSized / kAlignment + 1];  // by size in units of kAlignment
 
 char* next = nullptr;       // the first free byte of the current block
 char* blockEnd = nullptr;   // the end of the current block
@@ -56,15 +70,31 @@ void mapUpTo(const char* end) {
   }
 }
 
+// Carves size bytes, a multiple of kAlignment, out of the current block.
+char* carved(std::size_t size) {
+  if (size > static_cast<std::size_t>(blockEnd - next)) startBlock();
+  char* object = next;
+  next += size;
+  mapUpTo(next);
+  return object;
+}
+
 }  // namespace
 
 void* operator new(std::size_t size) {
   if (size >= kLargeObject) return mapped(size);
-  size = size == 0 ? kAlignment : (size + kAlignment - 1) / kAlignment * kAlignment;
-  if (size > static_cast<std::size_t>(blockEnd - next)) startBlock();
-  void* object = next;
-  next += size;
-  mapUpTo(next);
+  const std::size_t units = size == 0 ? 1 : (size + kAlignment - 1) / kAlignment;
+  size = units * kAlignment;
+  if (size > kLargestSized) return carved(size);
+  Run& run = runs[units];
+  if (run.next == run.end) {
+    run.bytes = std::min(run.bytes * 2, kLongestRun);
+    const std::size_t bytes = run.bytes / size * size;
+    run.next = carved(bytes);
+    run.end = run.next + bytes;
+  }
+  void* object = run.next;
+  run.next += size;
   return object;
 }
 
