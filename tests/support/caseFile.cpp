@@ -22,29 +22,6 @@ struct ToolCase {
   std::string after;
 };
 
-const std::string kUsage =
-    "\n"
-    "Usage:\n"
-    "    inikey -f filename [-d] [-p keys-prefix] [-S] [-s] [[section1/]key1 .. [sectionM/]keyN]\n"
-    "    inikey -f filename  -w  [-p keys-prefix] [section1/]key1=val1 .. [sectionM/]keyN=valN\n"
-    "    inikey [-h]\n"
-    "\n"
-    "    Common options:\n"
-    "       -h             This help\n"
-    "       -f filename    Inifile filename.\n"
-    "       -p prefix      Prefix(section) used to prepend to all keys (ex. prefix/key1).\n"
-    "       -v             Verbose error output.\n"
-    "\n"
-    "    Read or delete options:\n"
-    "       -d             Delete keys or prefixes from inifile (defaults to none).\n"
-    "       -s             Using 'key1..keyN' as sections names.\n"
-    "       -S             Prepend section to 'key1..keyN' on output.\n"
-    "       key1..keyN     List of keys for read(defaults to all keys) or delete(keys or sections).\n"
-    "\n"
-    "    Write options:\n"
-    "       -w             Write keys to inifile.\n"
-    "       k1=v1..kN=vN   Key-value pairs for write to inifile.\n"
-    "\n";
 
 // Appends the byte that the escape at text[at] (just after its backslash) stands for,
 // and returns the index after it.
@@ -66,7 +43,8 @@ size_t unescape(const std::string& text, size_t at, std::string& out) {
 
 void appendLine(const std::string& line, std::string& block) {
   if (line == "{usage}") {
-    block += kUsage;
+    static const std::string usage = readFile(std::string(CASES_DIR) + "/usage.txt");
+    block += usage;
     return;
   }
   for (size_t at = 0; at < line.size();) {

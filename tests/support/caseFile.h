@@ -14,7 +14,8 @@
 // A block holds every line up to the next "---", "===" or "$" line, each with its line
 // feed. In blocks and words, \t \r \v \b \0 \\ and \xHH stand for their bytes, and a
 // backslash that ends a line drops its line feed. The line {usage} stands for the
-// usage text and {binary} for the tool's path. In words, '...' quotes literally.
+// usage text (in usage.txt beside the cases), {binary} for the tool's path. In words,
+// '...' quotes literally.
 #pragma once
 
 #include <string>
