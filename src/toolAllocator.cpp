@@ -39,7 +39,7 @@ char* next = nullptr;       // the first free byte of the current block
 char* blockEnd = nullptr;   // the end of the current block
 char* mappedEnd = nullptr;  // the block's pages below this are in memory
 std::size_t blockSize = 0;
-std::size_t stretch = kLargeObject;  // doubles, so that a small run maps little
+std::size_t carvedBytes = 0;  // handed out of blocks so far
 
 [[noreturn]] void outOfMemory() {
   constexpr char kMessage[] = "out of memory\n";
@@ -59,14 +59,16 @@ void startBlock() {
   blockEnd = next + blockSize;
 }
 
-// Maps the block's pages up to end, a stretch per system call.
+// Maps the block's pages up to end, a stretch per system call. A stretch is an
+// eighth of what was used so far, so that at most that much is mapped in vain.
 void mapUpTo(const char* end) {
   while (mappedEnd < end) {
+    const std::size_t stretch =
+        std::clamp(carvedBytes / 8 / kLargeObject * kLargeObject, kLargeObject, kLongestStretch);
     const auto length = std::min(stretch, static_cast<std::size_t>(blockEnd - mappedEnd));
     // Only a speed-up: where the call fails, the pages fault in one by one.
     ::madvise(mappedEnd, length, MADV_POPULATE_WRITE);
     mappedEnd += length;
-    stretch = std::min(stretch * 2, kLongestStretch);
   }
 }
 
@@ -75,6 +77,7 @@ char* carved(std::size_t size) {
   if (size > static_cast<std::size_t>(blockEnd - next)) startBlock();
   char* object = next;
   next += size;
+  carvedBytes += size;
   mapUpTo(next);
   return object;
 }
