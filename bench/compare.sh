@@ -77,6 +77,7 @@ declare -A maxRuns=([small]=200 [medium]=30 [long]=10 [large]=5)
 declare -A warmups=([small]=3 [medium]=1 [long]=1 [large]=0)
 
 mkdir -p results
+cut -d' ' -f1-3 /proc/loadavg >results/load.txt  # other work on the machine skews times
 : >results/memory.tsv
 for corpus in small medium long large; do
   original=corpus/$corpus.ini

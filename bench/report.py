@@ -157,6 +157,10 @@ def main():
         f"{command_output('hyperfine', '--version')}")
     add("- Floors: `nothing`, a statically linked C program whose `main` returns 0, "
         "and `cat FILE > /dev/null`.")
+    with open(os.path.join(work, "results", "load.txt"), encoding="utf-8") as source:
+        load = source.read().split()
+    add(f"- Load average when the timings began: {' / '.join(load)} (1, 5 and 15 minutes); "
+        "whatever else runs on the machine shares its cores and widens the spread.")
     add("")
     add("## Files")
     add("")
