@@ -91,7 +91,7 @@ def chart(work, docs, medians):
     data = os.path.join(work, "results", "ratios.dat")
     labels = []
     with open(data, "w", encoding="utf-8") as out:
-        out.write("cell inikey crudini configparser\n")
+        out.write("# cell inikey crudini configparser\n")
         for corpus, _ in CORPORA:
             for operation, _ in OPERATIONS:
                 git = medians[(corpus, operation, "git config")]
@@ -110,7 +110,8 @@ set style fill solid 0.9 border -1
 set logscale y
 set yrange [0.01:1000]
 set grid ytics
-set key top left
+set key top right
+set bmargin 4
 set xtics font "Sans,8"
 plot "{data}" using 2:xtic(1) title "inikey" linecolor rgb "#1b7837", \\
      "" using 3 title "crudini" linecolor rgb "#999999", \\
