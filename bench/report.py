@@ -39,6 +39,7 @@ def command_output(*command):
 def load_medians(work):
     medians = {}
     runs = {}
+    cpu = {}
     for corpus, _ in CORPORA:
         for operation, _ in OPERATIONS:
             path = os.path.join(work, "results", f"{corpus}-{operation}.json")
@@ -47,7 +48,8 @@ def load_medians(work):
                     key = (corpus, operation, result["command"])
                     medians[key] = statistics.median(result["times"])
                     runs[key] = len(result["times"])
-    return medians, runs
+                    cpu[key] = result["user"] + result["system"]
+    return medians, runs, cpu
 
 
 def load_table(path, width):
@@ -123,7 +125,7 @@ plot "{data}" using 2:xtic(1) title "inikey" linecolor rgb "#1b7837", \\
 
 def main():
     work, docs = sys.argv[1], sys.argv[2]
-    medians, runs = load_medians(work)
+    medians, runs, cpu = load_medians(work)
     memory = load_table(os.path.join(work, "results", "memory.tsv"), 4)
     instructions = load_table(os.path.join(work, "results", "instructions.tsv"), 3)
     sizes = {corpus: os.path.getsize(os.path.join(work, "corpus", f"{corpus}.ini"))
@@ -198,6 +200,20 @@ def main():
                 f"{ratio(corpus, operation, against=peer):.2f} ({peer}) |")
     add("")
     add("![Time relative to git config](benchmarks.png)")
+    add("")
+    add("Processor time (user and system, mean of the same runs) depends less on what "
+        "else the machine is doing than wall-clock time does:")
+    add("")
+    add("| file | " + " | ".join(f"{operation}: inikey, git config, ratio"
+                               for operation, _ in OPERATIONS) + " |")
+    add("|---|" + "---:|" * len(OPERATIONS))
+    for corpus, _ in CORPORA:
+        cells = []
+        for operation, _ in OPERATIONS:
+            inikey = cpu[(corpus, operation, "inikey")]
+            git = cpu[(corpus, operation, "git config")]
+            cells.append(f"{milliseconds(inikey)}, {milliseconds(git)}, {inikey / git:.2f}")
+        add(f"| {corpus} | " + " | ".join(cells) + " |")
     add("")
     add("## Instructions")
     add("")
