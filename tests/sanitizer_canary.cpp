@@ -12,16 +12,14 @@ int main(int argc, char* argv[]) {
   const std::string_view fault = argc > 1 ? argv[1] : "";
   if (fault == "signed-overflow") {
     volatile int largest = INT_MAX;
-    const int sum = largest + argc;
-    std::printf("%d\n", sum);
+    std::printf("%d\n", largest + argc);
   } else if (fault == "heap-overflow") {
-    char* bytes = new char[8];
     volatile size_t past = 8;
+    char* bytes = new char[past];
     bytes[past] = 1;
     delete[] bytes;
   } else if (fault == "leak") {
     leaked = new char[64];
     leaked = nullptr;
   }
-  return 0;
 }
