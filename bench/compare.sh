@@ -34,7 +34,9 @@ printf 'int main(void) { return 0; }\n' >nothing.c
 cc -O2 -static -o nothing nothing.c
 
 echo "== generating the corpora"
-python3 "$root/bench/generate.py" corpus
+# Debian's own Python where there is one: a version manager's shim would be timed too.
+python=$(command -v /usr/bin/python3 || command -v python3)
+"$python" "$root/bench/generate.py" corpus
 peer=$root/bench/configparser_peer.py
 
 # The key near the end of a corpus: the last key of the last section in the file.
@@ -51,22 +53,22 @@ commandsFor() {
       echo "$inikey -f $file $section/$key"
       echo "git config -f $file $section.$key"
       echo "crudini --get $file $section $key"
-      echo "python3 $peer get $file $section $key" ;;
+      echo "$python $peer get $file $section $key" ;;
     list)
       echo "$inikey -f $file"
       echo "git config -f $file --list"
       echo "crudini --get --format=lines $file"
-      echo "python3 $peer list $file" ;;
+      echo "$python $peer list $file" ;;
     set)
       echo "$inikey -w -f $file $section/$key=changed"
       echo "git config -f $file $section.$key changed"
       echo "crudini --set $file $section $key changed"
-      echo "python3 $peer set $file $section $key changed" ;;
+      echo "$python $peer set $file $section $key changed" ;;
     delete)
       echo "$inikey -d -f $file $section/$key"
       echo "git config -f $file --unset $section.$key"
       echo "crudini --del $file $section $key"
-      echo "python3 $peer delete $file $section $key" ;;
+      echo "$python $peer delete $file $section $key" ;;
   esac
 }
 names=(nothing cat inikey "git config" crudini configparser)
@@ -77,7 +79,12 @@ declare -A maxRuns=([small]=200 [medium]=30 [long]=10 [large]=5)
 declare -A warmups=([small]=3 [medium]=1 [long]=1 [large]=0)
 
 mkdir -p results
-cut -d' ' -f1-3 /proc/loadavg >results/load.txt  # other work on the machine skews times
+{
+  date '+%Y-%m-%d %H:%M'
+  git -C "$root" rev-parse --short HEAD
+  "$python" --version
+  cut -d' ' -f1-3 /proc/loadavg  # other work on the machine skews times
+} >results/run.txt
 : >results/memory.tsv
 for corpus in small medium long large; do
   original=corpus/$corpus.ini
@@ -133,5 +140,5 @@ for corpus in small medium; do
 done
 
 echo "== writing docs/benchmarks.md"
-python3 "$root/bench/report.py" "$work" "$root/docs"
+"$python" "$root/bench/report.py" "$work" "$root/docs"
 echo "done: $root/docs/benchmarks.md"

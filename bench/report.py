@@ -4,7 +4,6 @@
     report.py WORK_DIR DOCS_DIR
 """
 
-import datetime
 import json
 import os
 import platform
@@ -149,20 +148,19 @@ def main():
         "page comes from one run of `bench/compare.sh`, which builds the tool, generates "
         "the files and writes this page; rerun it to check the figures on another machine.")
     add("")
+    with open(os.path.join(work, "results", "run.txt"), encoding="utf-8") as source:
+        started, commit, python, load = source.read().splitlines()[:4]
     add(f"- Machine: {machine()}")
-    add(f"- Run: {datetime.datetime.now().strftime('%Y-%m-%d %H:%M')}; "
-        f"inikey built from commit "
-        f"{command_output('git', '-C', os.path.dirname(docs), 'rev-parse', '--short', 'HEAD')}, "
-        f"statically linked, by {command_output('g++', '--version')}")
+    add(f"- Run: {started}; inikey built from commit {commit}, statically linked, "
+        f"by {command_output('g++', '--version')}")
     add(f"- Peers: {command_output('git', '--version')}; "
         f"{command_output('crudini', '--version')}; "
-        f"Python {platform.python_version()} configparser; "
+        f"{python} configparser; "
         f"{command_output('hyperfine', '--version')}")
     add("- Floors: `nothing`, a statically linked C program whose `main` returns 0, "
         "and `cat FILE > /dev/null`.")
-    with open(os.path.join(work, "results", "load.txt"), encoding="utf-8") as source:
-        load = source.read().split()
-    add(f"- Load average when the timings began: {' / '.join(load)} (1, 5 and 15 minutes); "
+    add(f"- Load average when the timings began: {load.replace(' ', ' / ')} "
+        "(1, 5 and 15 minutes); "
         "whatever else runs on the machine shares its cores and widens the spread.")
     add("")
     add("## Files")
