@@ -18,8 +18,11 @@
 namespace {
 
 constexpr std::size_t kAlignment = __STDCPP_DEFAULT_NEW_ALIGNMENT__;
-// Buffers this large get pages of their own, which fault in only where written.
+// Buffers this large get pages of their own, which fault in only where written
+// and go back to the system when deleted; the length of the mapping stands in
+// front of the buffer.
 constexpr std::size_t kLargeObject = std::size_t{64} << 10;
+constexpr std::size_t kLengthField = kAlignment;
 constexpr std::size_t kFirstBlock = std::size_t{1} << 20;
 constexpr std::size_t kLongestStretch = std::size_t{4} << 20;
 // Objects up to this size come from a run of objects of their size.
@@ -35,6 +38,8 @@ struct Run {
 };
 Run runs[kLargestSized / kAlignment + 1];  // by size in units of kAlignment
 
+char* blockStarts[64];  // of every block so far: each is twice the one before
+int blockCount = 0;
 char* next = nullptr;       // the first free byte of the current block
 char* blockEnd = nullptr;   // the end of the current block
 char* mappedEnd = nullptr;  // the block's pages below this are in memory
@@ -57,6 +62,15 @@ void startBlock() {
   blockSize = blockSize == 0 ? kFirstBlock : blockSize * 2;
   next = mappedEnd = mapped(blockSize);
   blockEnd = next + blockSize;
+  blockStarts[blockCount++] = next;
+}
+
+bool inBlock(const char* object) {
+  std::size_t size = kFirstBlock;
+  for (int i = 0; i < blockCount; ++i, size *= 2) {
+    if (object >= blockStarts[i] && object < blockStarts[i] + size) return true;
+  }
+  return false;
 }
 
 // Maps the block's pages up to end, a stretch per system call. A stretch is an
@@ -85,7 +99,11 @@ char* carved(std::size_t size) {
 }  // namespace
 
 void* operator new(std::size_t size) {
-  if (size >= kLargeObject) return mapped(size);
+  if (size >= kLargeObject) {
+    char* pages = mapped(kLengthField + size);
+    *reinterpret_cast<std::size_t*>(pages) = kLengthField + size;
+    return pages + kLengthField;
+  }
   const std::size_t units = size == 0 ? 1 : (size + kAlignment - 1) / kAlignment;
   size = units * kAlignment;
   if (size > kLargestSized) return carved(size);
@@ -101,6 +119,12 @@ void* operator new(std::size_t size) {
   return object;
 }
 
-// Nothing is given back: the memory goes with the process.
-void operator delete(void*) noexcept {}
-void operator delete(void*, std::size_t) noexcept {}
+// Small objects stay until the process ends; large ones are unmapped at once, so
+// that a string grown by doubling holds only its last buffer.
+void operator delete(void* object) noexcept {
+  if (object == nullptr || inBlock(static_cast<char*>(object))) return;
+  char* pages = static_cast<char*>(object) - kLengthField;
+  ::munmap(pages, *reinterpret_cast<std::size_t*>(pages));
+}
+
+void operator delete(void* object, std::size_t) noexcept { operator delete(object); }
