@@ -9,6 +9,7 @@
 #include "cli/options.h"
 #include "cli/usage.h"
 #include "ini/IniFile.h"
+#include "ops/keyPath.h"
 #include "ops/operations.h"
 
 namespace inikey {
@@ -36,14 +37,26 @@ void listMatchingSections(const IniFile& file, const Options& options) {
   listSections(file, arguments, options.prependSection);
 }
 
-void readRun(const IniFile& file, const Options& options) {
-  if (options.arguments.empty()) {
+// The sections that a read run's arguments name: the only ones it has to load.
+SectionFilter sectionsNamed(const ArgumentList& arguments, bool keysAreSections) {
+  SectionFilter names;
+  std::string sectionName;
+  std::string keyName;
+  for (const std::string& argument : arguments) {
+    if (keysAreSections) {
+      names.insert(argument);
+    } else {
+      splitKeyPath(argument, sectionName, keyName);
+      names.insert(sectionName);
+    }
+  }
+  return names;
+}
+
+void readRun(const IniFile& file, const Options& options, const ArgumentList& arguments) {
+  if (arguments.empty()) {
     listMatchingSections(file, options);
     return;
-  }
-  ArgumentList arguments;
-  for (const std::string& argument : options.arguments) {
-    arguments.push_back(options.keyPrefix + argument);
   }
   if (options.keysAreSections) {
     listSections(file, arguments, options.prependSection);
@@ -84,7 +97,17 @@ int run(int argc, char* argv[]) {
   // values and -v reports stay in order.
   if (::isatty(STDOUT_FILENO) == 0) std::setvbuf(stdout, nullptr, _IOFBF, 64 * 1024);
 
-  IniFile file(options.iniFileName);
+  // A read run's arguments, each with the prefix before it.
+  ArgumentList arguments;
+  if (options.runMode == RunMode::Read) {
+    for (const std::string& argument : options.arguments) {
+      arguments.push_back(options.keyPrefix + argument);
+    }
+  }
+  std::optional<SectionFilter> onlySections;
+  if (!arguments.empty()) onlySections = sectionsNamed(arguments, options.keysAreSections);
+
+  IniFile file(options.iniFileName, std::move(onlySections));
   if (!file.loaded) {
     std::fprintf(stderr, "file '%s' could not be read\n", options.iniFileName.c_str());
   }
@@ -95,7 +118,7 @@ int run(int argc, char* argv[]) {
   }
   switch (options.runMode) {
     case RunMode::Read:
-      readRun(file, options);
+      readRun(file, options, arguments);
       break;
     case RunMode::Write:
       for (const std::string& argument : options.arguments) {

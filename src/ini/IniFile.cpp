@@ -14,7 +14,10 @@ std::int32_t fileModificationTime(const std::string& path) {
   return static_cast<std::int32_t>(status.st_mtime);
 }
 
-IniFile::IniFile(const std::string& path) : path(path) { reloadIfChanged(); }
+IniFile::IniFile(const std::string& path, std::optional<SectionFilter> onlySections)
+    : path(path), onlySections(std::move(onlySections)) {
+  reloadIfChanged();
+}
 
 void IniFile::reloadIfChanged() {
   const std::int32_t time = fileModificationTime(path);

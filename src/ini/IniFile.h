@@ -3,10 +3,12 @@
 
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "ini/SectionMap.h"
+#include "ini/parse.h"
 
 namespace inikey {
 
@@ -21,8 +23,10 @@ std::string savedText(const SectionMap& sections);
 class IniFile {
  public:
   // Loads the file at path; a file that cannot be read leaves the document empty
-  // and `loaded` false.
-  explicit IniFile(const std::string& path);
+  // and `loaded` false. With onlySections, only those sections are kept: a run that
+  // reads a few keys needs no more.
+  explicit IniFile(const std::string& path,
+                   std::optional<SectionFilter> onlySections = std::nullopt);
   virtual ~IniFile() = default;
 
   // Reloads the file when its modification time changed since the document last
@@ -41,7 +45,8 @@ class IniFile {
 
   // Rewrites the file in place, under an exclusive lock, as sorted sections of
   // key=value lines. Replaces the old content only once the space for the new one
-  // is reserved; on failure the old content stays and saveError tells why.
+  // is reserved; on failure the old content stays and saveError tells why. A
+  // document loaded with onlySections lacks the other sections: it is never saved.
   void save();
 
   // Replaces names with every section name, as stored, in document order.
@@ -56,6 +61,7 @@ class IniFile {
   SectionMap sections;
   std::string path;
   std::string overlayPath;  // a second file loaded on top; save() writes there
+  std::optional<SectionFilter> onlySections;  // load keeps only these, when set
   bool loaded = false;      // the last load of path succeeded
   int saveError = 0;  // errno of the last save that failed after opening the file; 0 otherwise
 };

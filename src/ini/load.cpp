@@ -17,7 +17,7 @@ bool IniFile::load(const std::string& filePath) {
   // Lines are parsed as they arrive, so the file's text is never held whole;
   // into a map of their own, so that a read error leaves the document unchanged.
   SectionMap loadedSections;
-  ParseState state;
+  ParseState state(onlySections ? &*onlySections : nullptr);
   const bool complete = readLines(
       fd, [&](std::string_view line) { parseLine(loadedSections, state, line); });
 

@@ -3,6 +3,16 @@
 #include "util/trim.h"
 
 namespace inikey {
+namespace {
+
+bool isSkipped(const ParseState& state) {
+  return state.onlySections != nullptr && !state.onlySections->contains(state.sectionName);
+}
+
+}  // namespace
+
+ParseState::ParseState(const SectionFilter* onlySections)
+    : onlySections(onlySections), skipping(isSkipped(*this)) {}
 
 void parseLine(SectionMap& sections, ParseState& state, std::string_view line) {
   line = trimmedView(line);
@@ -11,8 +21,10 @@ void parseLine(SectionMap& sections, ParseState& state, std::string_view line) {
   if (line.front() == '[' && line.back() == ']') {
     state.sectionName.assign(trimmedView(line, "[] \t\r"));
     state.keys = nullptr;  // a header alone creates no section
+    state.skipping = isSkipped(state);
     return;
   }
+  if (state.skipping) return;
 
   const size_t equals = line.find('=');
   if (equals == std::string_view::npos || equals == 0) return;

@@ -101,6 +101,7 @@ std::string savedText(const SectionMap& sections) {
 
 void IniFile::save() {
   saveError = 0;
+  if (onlySections) return;
   if (!overlayPath.empty()) {
     modificationTime = overlayModificationTime;
     path = overlayPath;
