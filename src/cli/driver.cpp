@@ -30,7 +30,7 @@ void listMatchingSections(const IniFile& file, const Options& options) {
   const size_t length = keyPrefix.empty() ? 0 : keyPrefix.size() - 1;  // without its "/"
   ArgumentList arguments;
   for (std::string& name : names) {
-    if (name.compare(0, length, keyPrefix, 0, length) == 0 && name.size() >= length) {
+    if (name.compare(0, length, keyPrefix, 0, length) == 0) {  // a shorter name differs
       arguments.push_back(std::move(name));
     }
   }

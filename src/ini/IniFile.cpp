@@ -4,8 +4,6 @@
 
 #include <cerrno>
 
-#include "ini/parse.h"
-
 namespace inikey {
 
 std::int32_t fileModificationTime(const std::string& path) {
