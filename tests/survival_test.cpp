@@ -68,9 +68,9 @@ TEST(Survival, PathsThatCannotBeReadAreRefusedAndNeverWritten) {
       {{"-f", "settings.ini", "net/ip"}, "file 'settings.ini' is not accessible\n", 1},
       {{"-f", "settings.ini", "-w", "net/ip=1"}, "file 'settings.ini' is not accessible\n", 1},
       {{"-f", "settings.ini", "-d", "-s", "net"}, "file 'settings.ini' is not accessible\n", 1},
-      {{"-f", "conf.d", "net/ip"}, "file 'conf.d' could not be read\n", 0},
-      {{"-f", "conf.d", "-w", "net/ip=1"}, "file 'conf.d' could not be read\n", 0},
-      {{"-f", "conf.d", "-d", "-s", "net"}, "file 'conf.d' could not be read\n", 0},
+      {{"-f", "conf.d", "net/ip"}, "file 'conf.d' could not be read: Is a directory\n", 0},
+      {{"-f", "conf.d", "-w", "net/ip=1"}, "file 'conf.d' could not be read: Is a directory\n", 0},
+      {{"-f", "conf.d", "-d", "-s", "net"}, "file 'conf.d' could not be read: Is a directory\n", 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.args));

@@ -65,11 +65,27 @@ void readRun(const IniFile& file, const Options& options, const ArgumentList& ar
   }
 }
 
+// Each argument of a write or delete run, in command-line order.
+void applyArguments(IniFile& file, const Options& options) {
+  for (const std::string& argument : options.arguments) {
+    if (options.runMode == RunMode::Write) {
+      writeKeyValue(file, options.keyPrefix, argument);
+    } else {
+      deleteKeyOrSection(file, options.keyPrefix + argument, options.keysAreSections);
+    }
+  }
+}
+
 // A document that failed to load would replace the file's content with nothing
-// but this run's changes, so it is never saved.
+// but this run's changes, so it is never saved. When another run saved the file
+// since the load, the arguments are applied again to what it saved, silently:
+// their reports were made the first time.
 void saveRun(IniFile& file, const Options& options) {
   if (!file.loaded) return;
-  file.save();
+  file.save([&options](IniFile& reloaded) {
+    verboseErrors = false;
+    applyArguments(reloaded, options);
+  });
   if (file.saveError != 0) {
     std::fprintf(stderr, "file '%s' could not be saved: %s\n", options.iniFileName.c_str(),
                  std::strerror(file.saveError));
@@ -107,31 +123,22 @@ int run(int argc, char* argv[]) {
   std::optional<SectionFilter> onlySections;
   if (!arguments.empty()) onlySections = sectionsNamed(arguments, options.keysAreSections);
 
-  IniFile file(options.iniFileName, std::move(onlySections));
+  IniFile file(options.iniFileName, std::move(onlySections),
+               options.runMode == RunMode::Read ? FileAccess::ReadOnly : FileAccess::ReadWrite);
   if (!file.loaded) {
-    std::fprintf(stderr, "file '%s' could not be read\n", options.iniFileName.c_str());
+    std::fprintf(stderr, "file '%s' could not be read: %s\n", options.iniFileName.c_str(),
+                 std::strerror(file.loadError));
   }
 
   if (options.runMode != RunMode::Read && options.arguments.empty()) {
     std::fputs("arguments mismatch\n", stderr);
     printUsage();
   }
-  switch (options.runMode) {
-    case RunMode::Read:
-      readRun(file, options, arguments);
-      break;
-    case RunMode::Write:
-      for (const std::string& argument : options.arguments) {
-        writeKeyValue(file, options.keyPrefix, argument);
-      }
-      saveRun(file, options);
-      break;
-    case RunMode::Delete:
-      for (const std::string& argument : options.arguments) {
-        deleteKeyOrSection(file, options.keyPrefix + argument, options.keysAreSections);
-      }
-      saveRun(file, options);
-      break;
+  if (options.runMode == RunMode::Read) {
+    readRun(file, options, arguments);
+  } else {
+    applyArguments(file, options);
+    saveRun(file, options);
   }
   // Ends the process with the document still whole: freeing a large file's map
   // nodes one by one takes a fifth of its run, and the system reclaims them at once.

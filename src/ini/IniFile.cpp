@@ -12,8 +12,9 @@ std::int32_t fileModificationTime(const std::string& path) {
   return static_cast<std::int32_t>(status.st_mtime);
 }
 
-IniFile::IniFile(const std::string& path, std::optional<SectionFilter> onlySections)
-    : path(path), onlySections(std::move(onlySections)) {
+IniFile::IniFile(const std::string& path, std::optional<SectionFilter> onlySections,
+                 FileAccess access)
+    : path(path), onlySections(std::move(onlySections)), access(access) {
   reloadIfChanged();
 }
 

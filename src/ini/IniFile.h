@@ -3,12 +3,15 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "ini/SectionMap.h"
+#include "ini/fileHandle.h"
 #include "ini/parse.h"
+#include "util/contentHash.h"
 
 namespace inikey {
 
@@ -20,13 +23,19 @@ std::int32_t fileModificationTime(const std::string& path);
 // empty line, for each section in order.
 std::string savedText(const SectionMap& sections);
 
+// How a document opens its file: ReadWrite for one that may be saved (it falls back
+// to reading only where the file cannot be written, and save() then writes nothing).
+enum class FileAccess { ReadOnly, ReadWrite };
+
 class IniFile {
  public:
-  // Loads the file at path; a file that cannot be read leaves the document empty
-  // and `loaded` false. With onlySections, only those sections are kept: a run that
-  // reads a few keys needs no more.
+  // Opens the file at path once, for the document's whole life, and loads it; a
+  // file that cannot be read leaves the document empty, `loaded` false and
+  // `loadError` telling why. With onlySections, only those sections are kept (a run
+  // that reads a few keys needs no more) and the file is only read.
   explicit IniFile(const std::string& path,
-                   std::optional<SectionFilter> onlySections = std::nullopt);
+                   std::optional<SectionFilter> onlySections = std::nullopt,
+                   FileAccess access = FileAccess::ReadWrite);
   virtual ~IniFile() = default;
 
   // Reloads the file when its modification time changed since the document last
@@ -43,11 +52,20 @@ class IniFile {
   // Applies lines, in order, to the document, starting outside any section.
   void parse(const std::vector<std::string>& lines);
 
-  // Rewrites the file in place, under an exclusive lock, as sorted sections of
-  // key=value lines. Replaces the old content only once the space for the new one
-  // is reserved; on failure the old content stays and saveError tells why. A
-  // document loaded with onlySections lacks the other sections: it is never saved.
-  void save();
+  // Changes made to the document since it was loaded, applied again to a document
+  // loaded anew: save() calls it when another process changed the file in between.
+  using Redo = std::function<void(IniFile&)>;
+
+  // Rewrites the file in place, through the descriptor it was loaded from, under an
+  // exclusive lock, as sorted sections of key=value lines. Nothing is written when
+  // the path no longer names that file (saveError ENOENT or ESTALE), when the
+  // file's bytes changed since the load and there is no redo (ESTALE), or when the
+  // new content would not fit on the disk; with a redo, a changed file is loaded
+  // again under the lock and redo applied to it first. Terminating signals wait
+  // until the file is whole and synced. On failure saveError tells why; a file
+  // that cannot be written, a document that did not load and one loaded with
+  // onlySections are never saved.
+  void save(const Redo& redo = nullptr);
 
   // Replaces names with every section name, as stored, in document order.
   void sectionNames(std::deque<std::string>& names) const;
@@ -63,7 +81,18 @@ class IniFile {
   std::string overlayPath;  // a second file loaded on top; save() writes there
   std::optional<SectionFilter> onlySections;  // load keeps only these, when set
   bool loaded = false;      // the last load of path succeeded
+  int loadError = 0;        // errno of the last load of path that failed; 0 otherwise
   int saveError = 0;  // errno of the last save that failed after opening the file; 0 otherwise
+
+ private:
+  // Reads and parses the open file from its start, under whatever lock the caller
+  // holds; on success records what the file held.
+  bool loadOpenFile();
+
+  FileAccess access;
+  FileHandle file;           // path, opened once, by the first load
+  bool writable = false;     // file was opened for writing
+  ContentDigest fileDigest;  // of the bytes the document was last loaded from or saved as
 };
 
 }  // namespace inikey

@@ -1,31 +1,82 @@
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 #include "ini/IniFile.h"
-#include "ini/fileLock.h"
+#include "ini/fileHandle.h"
 #include "ini/parse.h"
 #include "ini/readLines.h"
 
 namespace inikey {
+namespace {
+
+// Parses the file behind fd from where it stands, on top of sections. Lines are
+// parsed as they arrive, so the file's text is never held whole; into a map of
+// their own, so that a read error leaves the document unchanged. Returns 0 or the
+// errno of the failed read.
+int parseFile(int fd, SectionMap& sections, const SectionFilter* onlySections,
+              ContentHash* hash) {
+  SectionMap loadedSections;
+  ParseState state(onlySections);
+  const bool complete = readLines(
+      fd, [&](std::string_view line) { parseLine(loadedSections, state, line); },
+      256 * 1024, hash);
+  if (!complete) return errno;
+  mergeSections(sections, std::move(loadedSections));
+  return 0;
+}
+
+// Opens path for the document's life: for reading and writing where that is
+// wanted and allowed, else for reading. Devices and pipes are only ever read, since
+// one opened for writing would never report the end of what it has to read.
+FileHandle openDocumentFile(const std::string& path, FileAccess access, bool& writable) {
+  struct stat status {};
+  writable = false;
+  if (access == FileAccess::ReadWrite && ::stat(path.c_str(), &status) == 0 &&
+      S_ISREG(status.st_mode)) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY);
+    if (fd >= 0) {
+      writable = true;
+      return FileHandle(fd);
+    }
+  }
+  return FileHandle(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+}
+
+}  // namespace
+
+bool IniFile::loadOpenFile() {
+  ContentHash hash;
+  if (::lseek(file.fd(), 0, SEEK_SET) < 0 && errno != ESPIPE) {
+    loadError = errno;
+    return false;
+  }
+  loadError = parseFile(file.fd(), sections, onlySections ? &*onlySections : nullptr, &hash);
+  if (loadError != 0) return false;
+  fileDigest = hash.digest();
+  return true;
+}
 
 bool IniFile::load(const std::string& filePath) {
-  const int fd = ::open(filePath.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  const bool locked = lockFile(fd, LOCK_SH);
-
-  // Lines are parsed as they arrive, so the file's text is never held whole;
-  // into a map of their own, so that a read error leaves the document unchanged.
-  SectionMap loadedSections;
-  ParseState state(onlySections ? &*onlySections : nullptr);
-  const bool complete = readLines(
-      fd, [&](std::string_view line) { parseLine(loadedSections, state, line); });
-
-  if (locked) unlockFile(fd);
-  ::close(fd);
-  if (!complete) return false;
-  mergeSections(sections, std::move(loadedSections));
-  return true;
+  if (filePath != path) {  // the overlay: read once, never written through
+    const FileHandle overlay(::open(filePath.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+    if (!overlay.isOpen()) return false;
+    const FileLock lock(overlay.fd(), LOCK_SH);
+    return parseFile(overlay.fd(), sections, onlySections ? &*onlySections : nullptr,
+                     nullptr) == 0;
+  }
+  if (!file.isOpen()) {
+    file = openDocumentFile(path, onlySections ? FileAccess::ReadOnly : access, writable);
+    if (!file.isOpen()) {
+      loadError = errno;
+      return false;
+    }
+  }
+  const FileLock lock(file.fd(), LOCK_SH);
+  return loadOpenFile();
 }
 
 }  // namespace inikey

@@ -45,7 +45,7 @@ void takeSegment(std::string_view segment, std::string& pending, const LineHandl
 
 }  // namespace
 
-bool readLines(int fd, const LineHandler& onLine, size_t blockSize) {
+bool readLines(int fd, const LineHandler& onLine, size_t blockSize, ContentHash* hash) {
   size_t capacity = blockSize < 2 ? 2 : blockSize;
   // Not zero-filled: only bytes that read() stored are ever looked at.
   auto buffer = std::make_unique_for_overwrite<char[]>(capacity);
@@ -72,6 +72,7 @@ bool readLines(int fd, const LineHandler& onLine, size_t blockSize) {
       return false;
     }
     if (count == 0) break;
+    if (hash != nullptr) hash->add(std::string_view(buffer.get() + filled, static_cast<size_t>(count)));
 
     const char* data = buffer.get();
     const size_t end = filled + static_cast<size_t>(count);

@@ -5,6 +5,8 @@
 #include <functional>
 #include <string_view>
 
+#include "util/contentHash.h"
+
 namespace inikey {
 
 // Lines are defined by reads of at most this many bytes into a zeroed buffer,
@@ -18,7 +20,9 @@ using LineHandler = std::function<void(std::string_view line)>;
 // file ends with one). A zero byte ends the text of the read it falls in: the rest
 // of that read, the line feed ending it included, is dropped. The view is valid
 // only during the call. Returns false on a read error; lines handed over before
-// it stay handed over. blockSize only tunes the system calls.
-bool readLines(int fd, const LineHandler& onLine, size_t blockSize = 256 * 1024);
+// it stay handed over. Every byte read is also added to hash, when given.
+// blockSize only tunes the system calls.
+bool readLines(int fd, const LineHandler& onLine, size_t blockSize = 256 * 1024,
+               ContentHash* hash = nullptr);
 
 }  // namespace inikey

@@ -7,7 +7,8 @@
 #include <string_view>
 
 #include "ini/IniFile.h"
-#include "ini/fileLock.h"
+#include "ini/fileHandle.h"
+#include "ini/fileWrite.h"
 
 namespace inikey {
 namespace {
@@ -38,56 +39,41 @@ size_t savedSize(const SectionMap& sections) {
   return size;
 }
 
-// Writes all of data at the file offset, going on after short writes. Returns 0 or an errno.
-int writeAll(int fd, std::string_view data) {
-  while (!data.empty()) {
-    const ssize_t written = ::write(fd, data.data(), data.size());
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    if (written == 0) return EIO;
-    data.remove_prefix(static_cast<size_t>(written));
-  }
-  return 0;
-}
-
-// Makes sure the blocks for size bytes exist before any old byte is overwritten,
-// so that a full disk stops the save while the file is still intact. File systems
-// without the call get no reservation. Returns 0 or an errno.
-int reserveSpace(int fd, size_t size) {
-  if (size == 0) return 0;
-  while (::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size)) != 0) {
-    if (errno == EINTR) continue;
-    if (errno == ENOSPC || errno == EDQUOT || errno == EFBIG) return errno;
-    return 0;
-  }
-  return 0;
-}
-
-// Overwrites the file from its start with the saved text and cuts off what is left
-// of the old content. Returns 0 or an errno.
-int replaceContent(int fd, const SectionMap& sections) {
-  struct stat status {};
-  if (::fstat(fd, &status) != 0) return errno;
-  // Devices and pipes can be written to but neither reserved nor truncated.
-  const bool regular = S_ISREG(status.st_mode);
+// Overwrites the regular file behind fd from its start with the saved text, cuts
+// off what is left of the old content and syncs it; written receives what the
+// file now holds. Nothing is overwritten before the space for the new text is
+// known to be there, and signals that would end the process wait until the file
+// is whole. Returns 0 or an errno.
+int replaceContent(int fd, const SectionMap& sections, ContentDigest& written) {
   const size_t size = savedSize(sections);
-  if (regular) {
-    if (const int error = reserveSpace(fd, size)) return error;
-  }
+  if (const int error = reserveSpace(fd, size)) return error;
 
+  const SignalsHeld heldUntilWhole;
+  ContentHash hash;
+  off_t offset = 0;
   std::string chunk;
   for (const auto& [sectionName, keys] : sections) {
     appendSection(chunk, sectionName, keys);
     if (chunk.size() >= kWriteChunk) {
-      if (const int error = writeAll(fd, chunk)) return error;
+      if (const int error = writeAt(fd, chunk, offset)) return error;
+      hash.add(chunk);
       chunk.clear();
     }
   }
-  if (const int error = writeAll(fd, chunk)) return error;
-  if (regular && ::ftruncate(fd, static_cast<off_t>(size)) != 0) return errno;
+  if (const int error = writeAt(fd, chunk, offset)) return error;
+  hash.add(chunk);
+  if (const int error = truncateAndSync(fd, offset)) return error;
+  written = hash.digest();
   return 0;
+}
+
+// 0 when path still names the file open as fd; else ENOENT (removed), ESTALE
+// (another file took its name) or the errno of the failed query.
+int checkPathNamesFile(const std::string& path, int fd) {
+  struct stat named {};
+  struct stat opened {};
+  if (::fstat(fd, &opened) != 0 || ::stat(path.c_str(), &named) != 0) return errno;
+  return named.st_dev == opened.st_dev && named.st_ino == opened.st_ino ? 0 : ESTALE;
 }
 
 }  // namespace
@@ -99,21 +85,44 @@ std::string savedText(const SectionMap& sections) {
   return text;
 }
 
-void IniFile::save() {
+void IniFile::save(const Redo& redo) {
   saveError = 0;
   if (onlySections) return;
-  if (!overlayPath.empty()) {
+  if (!overlayPath.empty()) {  // the overlay takes every save, and is made when missing
     modificationTime = overlayModificationTime;
     path = overlayPath;
+    file = FileHandle(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666));
+    writable = file.isOpen() && hashContent(file.fd(), fileDigest) == 0;
   }
-  // Not truncated on open: the old content goes only once the lock is ours.
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
-  if (fd < 0) return;
-  const bool locked = lockFile(fd, LOCK_EX);
-  saveError = replaceContent(fd, sections);
-  if (saveError == 0) modificationTime = fileModificationTime(path);
-  if (locked) unlockFile(fd);
-  if (::close(fd) != 0 && saveError == 0) saveError = errno;
+  if (!loaded || !writable) return;
+
+  const int fd = file.fd();
+  const FileLock lock(fd, LOCK_EX);
+  // A change is never written into a file that nobody can find by its name.
+  saveError = checkPathNamesFile(path, fd);
+  if (saveError != 0) return;
+  // Another process may have saved since the load: this run's changes then go on
+  // top of what it saved, never in place of it.
+  ContentDigest current;
+  saveError = hashContent(fd, current);
+  if (saveError != 0) return;
+  if (current != fileDigest) {
+    if (!redo) {
+      saveError = ESTALE;
+      return;
+    }
+    clear();
+    if (!loadOpenFile()) {
+      saveError = loadError;
+      return;
+    }
+    redo(*this);
+  }
+  saveError = replaceContent(fd, sections, fileDigest);
+  struct stat status {};
+  if (saveError == 0 && ::fstat(fd, &status) == 0) {
+    modificationTime = static_cast<std::int32_t>(status.st_mtime);
+  }
 }
 
 }  // namespace inikey

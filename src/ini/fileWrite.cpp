@@ -1,0 +1,100 @@
+#include "ini/fileWrite.h"
+
+#include <fcntl.h>
+#include <pthread.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <memory>
+
+namespace inikey {
+namespace {
+
+constexpr size_t kReadBlock = 256 * 1024;
+
+// Where blocks cannot be reserved: refuses a text that would not fit into the
+// file's blocks and the free ones, counting the pointer blocks that file systems
+// without extents need for every block's worth of block numbers.
+int checkFreeSpace(int fd, size_t size) {
+  struct stat status {};
+  struct statvfs disk {};
+  if (::fstat(fd, &status) != 0 || ::fstatvfs(fd, &disk) != 0) return 0;  // cannot tell
+  const std::uint64_t block = disk.f_frsize != 0 ? disk.f_frsize : disk.f_bsize;
+  if (block == 0) return 0;
+  const std::uint64_t dataBlocks = (size + block - 1) / block;
+  const std::uint64_t pointerBlocks = dataBlocks / (block / 4) + 3;
+  // Root may use the blocks kept back for it.
+  const std::uint64_t freeBlocks = ::geteuid() == 0 ? disk.f_bfree : disk.f_bavail;
+  const std::uint64_t have = static_cast<std::uint64_t>(status.st_blocks) * 512 + freeBlocks * block;
+  return (dataBlocks + pointerBlocks) * block > have ? ENOSPC : 0;
+}
+
+}  // namespace
+
+int hashContent(int fd, ContentDigest& digest) {
+  ContentHash hash;
+  auto buffer = std::make_unique_for_overwrite<char[]>(kReadBlock);
+  for (off_t offset = 0;;) {
+    const ssize_t count = ::pread(fd, buffer.get(), kReadBlock, offset);
+    if (count < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    if (count == 0) break;
+    hash.add(std::string_view(buffer.get(), static_cast<size_t>(count)));
+    offset += count;
+  }
+  digest = hash.digest();
+  return 0;
+}
+
+int reserveSpace(int fd, size_t size) {
+  if (size == 0) return 0;
+  while (::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size)) != 0) {
+    if (errno == EINTR) continue;
+    if (errno == ENOSPC || errno == EDQUOT || errno == EFBIG) return errno;
+    return checkFreeSpace(fd, size);
+  }
+  return 0;
+}
+
+int writeAt(int fd, std::string_view data, off_t& offset) {
+  while (!data.empty()) {
+    const ssize_t written = ::pwrite(fd, data.data(), data.size(), offset);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    if (written == 0) return EIO;
+    data.remove_prefix(static_cast<size_t>(written));
+    offset += written;
+  }
+  return 0;
+}
+
+int truncateAndSync(int fd, off_t size) {
+  while (::ftruncate(fd, size) != 0) {
+    if (errno != EINTR) return errno;
+  }
+  while (::fdatasync(fd) != 0) {
+    if (errno != EINTR) return errno;
+  }
+  return 0;
+}
+
+SignalsHeld::SignalsHeld() {
+  sigset_t held;
+  sigfillset(&held);
+  // Faults of the process itself cannot wait; the rest can, and stopping is harmless.
+  for (const int fault : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGTRAP, SIGSYS, SIGABRT}) {
+    sigdelset(&held, fault);
+  }
+  pthread_sigmask(SIG_BLOCK, &held, &previous_);
+}
+
+SignalsHeld::~SignalsHeld() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+
+}  // namespace inikey
