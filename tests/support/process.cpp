@@ -19,11 +19,11 @@ namespace inikey::testing {
 
 std::string inikeyBinary() { return INIKEY_BINARY; }
 
-RunResult runInikey(const std::vector<std::string>& args, const std::filesystem::path& folder) {
+RunResult runInikey(const std::vector<std::string>& args, const std::filesystem::path& folder,
+                    const std::string& binary) {
   TempDir capture;
   const std::string outPath = capture / "stdout";
   const std::string errPath = capture / "stderr";
-  const std::string binary = inikeyBinary();
 
   std::vector<char*> argv;
   argv.push_back(const_cast<char*>(binary.c_str()));

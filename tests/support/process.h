@@ -13,13 +13,14 @@ struct RunResult {
   int status = -1;  // exit status, or 128 + signal number when killed
 };
 
-// Runs the built inikey with args (argv[0] is the binary's path) in folder and
-// returns what it printed and its status. Standard input is /dev/null.
-RunResult runInikey(const std::vector<std::string>& args,
-                    const std::filesystem::path& folder = std::filesystem::current_path());
-
 // The path of the built binary.
 std::string inikeyBinary();
+
+// Runs the built inikey (or binary) with args (argv[0] is the binary's path) in folder
+// and returns what it printed and its status. Standard input is /dev/null.
+RunResult runInikey(const std::vector<std::string>& args,
+                    const std::filesystem::path& folder = std::filesystem::current_path(),
+                    const std::string& binary = inikeyBinary());
 
 // A fresh folder under the system's temporary folder, removed with all its content
 // at the end of the scope.

@@ -1,0 +1,364 @@
+// The file survives what goes on around a run: other runs at once, locks held by
+// others, signals during a save, its path swapped or removed, a full disk, paths
+// that cannot be read. The tool runs as real processes.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <pwd.h>
+#include <sched.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/file.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <future>
+#include <string>
+#include <thread>
+#include <tuple>
+#include <vector>
+
+#include "ini/IniFile.h"
+#include "support/process.h"
+
+extern char** environ;
+
+namespace inikey::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+const std::string kFile = "[net]\nip=1\n\n[ntp]\nserver=pool\n\n";
+
+// The sanitized tool is several times slower: fewer runs, a smaller file to save.
+#ifdef INIKEY_SANITIZED
+constexpr int kRunsPerWriter = 25;
+constexpr int kKeysToSave = 100'000;
+#else
+constexpr int kRunsPerWriter = 100;
+constexpr int kKeysToSave = 1'000'000;
+#endif
+
+// The lines of /proc/locks about flock locks on path, which it names by device (in
+// hex) and inode; a line with "->" is a process waiting for the lock.
+std::string flocksOn(const fs::path& path) {
+  struct stat file {};
+  if (::stat(path.c_str(), &file) != 0) return {};
+  char id[64];
+  std::snprintf(id, sizeof id, " %02x:%02x:%lu ", ::major(file.st_dev), ::minor(file.st_dev),
+                static_cast<unsigned long>(file.st_ino));
+  std::ifstream locks("/proc/locks");
+  std::string found;
+  for (std::string line; std::getline(locks, line);) {
+    if (line.find("FLOCK") != line.npos && line.find(id) != line.npos) found += line + '\n';
+  }
+  return found;
+}
+
+// Polls until flocksOn(path) holds text; false when done() comes first or after 30 s.
+bool waitForLock(const fs::path& path, const std::string& text,
+                 const std::function<bool()>& done) {
+  for (const auto giveUp = std::chrono::steady_clock::now() + 30s;
+       std::chrono::steady_clock::now() < giveUp && !done();) {
+    if (flocksOn(path).find(text) != std::string::npos) return true;
+  }
+  return false;
+}
+
+TEST(Robustness, RunsWaitForConflictingLocksAndSeeOnlyWholeFiles) {
+  const std::string before = "[net]\nip=1\n\n";
+  const std::string rewritten = "[net]\nip=2\nmtu=1500\n\n";  // by the exclusive holder
+  const struct {
+    int held;  // the test's lock while the run starts
+    std::vector<std::string> args;
+    bool waits;
+    std::string out, fileAfter;
+  } cases[] = {
+      {LOCK_SH, {"-f", "s.ini", "net/ip"}, false, "ip='1'\n", before},
+      {LOCK_EX, {"-f", "s.ini", "-S"}, true, "net/ip='2'\nnet/mtu='1500'\n", rewritten},
+      {LOCK_SH, {"-f", "s.ini", "-w", "net/mask=8"}, true, "", "[net]\nip=1\nmask=8\n\n"},
+      {LOCK_EX, {"-f", "s.ini", "-w", "net/mask=8"}, true, "", "[net]\nip=2\nmask=8\nmtu=1500\n\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.args) + (c.held == LOCK_EX ? " by LOCK_EX" : ""));
+    TempDir folder;
+    writeFile(folder / "s.ini", before);
+    const int fd = ::open((folder / "s.ini").c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_TRUE(fd >= 0 && ::flock(fd, c.held) == 0);
+    auto run = std::async(std::launch::async, [&] { return runInikey(c.args, folder.path()); });
+    EXPECT_EQ(waitForLock(folder / "s.ini", "-> FLOCK",
+                          [&] { return run.wait_for(1ms) == std::future_status::ready; }),
+              c.waits);
+    EXPECT_EQ(readFile(folder / "s.ini"), before) << "changed under another process's lock";
+    if (c.held == LOCK_EX) {
+      EXPECT_EQ(::pwrite(fd, rewritten.data(), rewritten.size(), 0), ssize_t(rewritten.size()));
+    }
+    ::close(fd);  // lets go of the lock
+    const RunResult result = run.get();
+    EXPECT_EQ(result.out + result.err + std::to_string(result.status), c.out + "0");
+    EXPECT_EQ(readFile(folder / "s.ini"), c.fileAfter);
+  }
+}
+
+// Writer w's key of run r and its value, joined by between. Values of many lengths,
+// so that a file cut or overwritten anywhere shows in one of them.
+std::string entry(int w, int r, const char* between) {
+  std::string text = "w";
+  text.append(std::to_string(w)).append("/k").append(std::to_string(r)).append(between);
+  return text.append((w * 31 + r * 17) % 200 + 1u, char('a' + (w + r) % 26));
+}
+
+// Eight writers set keys of their own while four readers list the file in a loop.
+TEST(Robustness, ConcurrentRunsLoseNoUpdateAndSeeNoHalfWrittenFile) {
+  constexpr int kWriters = 8;
+  TempDir folder;
+  writeFile(folder / "s.ini", "[a]\nbegin=here\n\n[z]\nend=here\n\n");
+  std::atomic<int> writersLeft{kWriters};
+  std::vector<std::thread> threads;
+  for (int w = 0; w < kWriters; ++w) {
+    threads.emplace_back([&, w] {
+      for (int r = 0; r < kRunsPerWriter; ++r) {
+        const RunResult result = runInikey({"-f", "s.ini", "-w", entry(w, r, "=")}, folder.path());
+        EXPECT_EQ(result.out + result.err + std::to_string(result.status), "0");
+      }
+      --writersLeft;
+    });
+  }
+  for (int reader = 0; reader < 4; ++reader) {
+    threads.emplace_back([&] {
+      while (writersLeft > 0) {
+        const RunResult result = runInikey({"-f", "s.ini", "-S"}, folder.path());
+        EXPECT_TRUE(result.out.starts_with("a/begin='here'\n") &&
+                    result.out.ends_with("z/end='here'\n") && result.status == 0)
+            << "a torn file:\n" << result.out << result.err;
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+
+  std::string expected = "a/begin='here'\n";
+  std::vector<std::string> keys;
+  for (int w = 0; w < kWriters; ++w) {
+    for (int r = 0; r < kRunsPerWriter; ++r) keys.push_back(entry(w, r, "='") + "'\n");
+  }
+  std::sort(keys.begin(), keys.end(), [](const std::string& a, const std::string& b) {
+    return CaseInsensitiveLess()(a.substr(0, a.find('=')), b.substr(0, b.find('=')));
+  });
+  for (const std::string& key : keys) expected += key;
+  expected += "z/end='here'\n";
+  EXPECT_TRUE(runInikey({"-f", "s.ini", "-S"}, folder.path()).out == expected)
+      << "updates were lost";
+}
+
+// A save of a large file, interrupted by SIGTERM at several moments after its first
+// bytes are written, leaves the old file or the new one, never a mix.
+TEST(Robustness, ASignalDuringASaveLeavesTheOldOrTheNewFile) {
+  TempDir folder;
+  std::string before;
+  for (int i = 0; i < kKeysToSave; ++i) before.append("key").append(std::to_string(i)).append("=some value\n");
+  writeFile(folder / "s.ini", before);
+  ASSERT_EQ(runInikey({"-f", "s.ini", "-w", "a=1"}, folder.path()).status, 0);
+  const std::string after = readFile(folder / "s.ini");
+  const std::string binary = inikeyBinary();
+  std::vector<char*> argv;
+  for (const char* arg : {binary.c_str(), "-f", "s.ini", "-w", "a=1"}) {
+    argv.push_back(const_cast<char*>(arg));
+  }
+  argv.push_back(nullptr);
+  for (const auto delay : {0ms, 1ms, 2ms, 4ms, 8ms}) {
+    SCOPED_TRACE("SIGTERM " + std::to_string(delay.count()) + " ms into the save");
+    writeFile(folder / "s.ini", before);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addchdir_np(&actions, folder.path().c_str());
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawn(&pid, binary.c_str(), &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    // The new text begins "[]\n", the old one does not: wait for its first bytes.
+    const int fd = ::open((folder / "s.ini").c_str(), O_RDONLY | O_CLOEXEC);
+    int status = 0;
+    bool ended = false;
+    char start[4] = "";
+    while (!(ended = ::waitpid(pid, &status, WNOHANG) == pid) &&
+           !(::pread(fd, start, 3, 0) == 3 && std::string_view(start, 3) == "[]\n")) {
+    }
+    ::close(fd);
+    if (!ended) {
+      std::this_thread::sleep_for(delay);
+      ::kill(pid, SIGTERM);
+      ::waitpid(pid, &status, 0);
+    }
+    const std::string content = readFile(folder / "s.ini");
+    EXPECT_TRUE(content == before || content == after) << "a torn file of " << content.size();
+  }
+}
+
+// Through the library, so that the file can change between the load and the save.
+TEST(Robustness, ASaveWritesOnlyTheFileItLoadedOverWhatItLoaded) {
+  const std::string byOtherRun = "[net]\ngw=9\nip=1\n\n[ntp]\nserver=pool\n\n";
+  const struct {
+    const char* what;
+    std::function<void(const TempDir&)> change;
+    int saveError;
+    std::string pathAfter;  // "-" when nothing is there
+  } cases[] = {
+      {"removed", [](const TempDir& f) { fs::remove(f / "s.ini"); }, ENOENT, "-"},
+      {"replaced by a rename",
+       [](const TempDir& f) {
+         writeFile(f / "new", "x=2\n");
+         fs::rename(f / "new", f / "s.ini");
+       },
+       ESTALE, "x=2\n"},
+      {"swapped for a symbolic link",
+       [](const TempDir& f) {
+         writeFile(f / "victim", "v=1\n");
+         fs::remove(f / "s.ini");
+         fs::create_symlink("victim", f / "s.ini");
+       },
+       ESTALE, "v=1\n"},
+      {"saved by another run",
+       [](const TempDir& f) { runInikey({"-f", "s.ini", "-w", "net/gw=9"}, f.path()); }, ESTALE,
+       byOtherRun},
+  };
+  const auto setMtu = [](IniFile& file) { setKey(sectionFor(file.sections, "net"), "mtu", "9"); };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir folder;
+    writeFile(folder / "s.ini", kFile);
+    IniFile file(folder / "s.ini");
+    setMtu(file);
+    c.change(folder);
+    file.save();
+    EXPECT_EQ(file.saveError, c.saveError);
+    EXPECT_EQ(fs::exists(folder / "s.ini") ? readFile(folder / "s.ini") : "-", c.pathAfter);
+    if (c.pathAfter == byOtherRun) {  // with a redo, the change goes on top of the other
+      file.save(setMtu);
+      EXPECT_EQ(file.saveError, 0);
+      EXPECT_EQ(readFile(folder / "s.ini"), "[net]\ngw=9\nip=1\nmtu=9\n\n[ntp]\nserver=pool\n\n");
+    }
+  }
+}
+
+// Mounts a small file system on dir, in a mount namespace of this process's own;
+// returns why it cannot.
+std::string mountSmallDisk(const fs::path& dir, const std::string& type) {
+  fs::create_directory(dir);
+  if (::unshare(CLONE_NEWNS) != 0 ||
+      ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
+    return std::string("no mount namespace: ") + std::strerror(errno);
+  }
+  if (type == "tmpfs") {
+    return ::mount("tmpfs", dir.c_str(), "tmpfs", 0, "size=256k") == 0 ? "" : "no tmpfs";
+  }
+  const std::string image = dir.string() + ".img";
+  const std::string command = "truncate -s 1M " + image + " && mkfs." + type + " -q -F " + image +
+                              " && mount -o loop " + image + " " + dir.string() + " 2>/dev/null";
+  return std::system(command.c_str()) == 0 ? "" : "cannot mount a loop device of " + type;
+}
+
+// tmpfs reserves the blocks before writing; ext2 cannot, so the free space is checked.
+TEST(Robustness, AFullDiskLeavesTheOldContent) {
+  for (const std::string type : {"tmpfs", "ext2"}) {
+    SCOPED_TRACE(type);
+    TempDir folder;
+    const fs::path disk = folder / "disk";
+    if (const std::string why = mountSmallDisk(disk, type); !why.empty()) {
+      std::printf("skipped on %s: %s\n", type.c_str(), why.c_str());
+      continue;
+    }
+    // Several pages long, so that a save could overwrite some before the disk fills.
+    std::string file;
+    for (int i = 0; i < 1500; ++i) file.append("k").append(std::to_string(i)).append("=1\n");
+    writeFile(disk / "s.ini", file);
+    std::ofstream filler(disk / "filler");
+    for (int block = 0; block < 1024 && filler << std::string(1024, 'f') << std::flush;) ++block;
+    const RunResult result = runInikey(
+        {"-f", "disk/s.ini", "-w", "net/key=" + std::string(12288, 'x')}, folder.path());
+    EXPECT_EQ(result.err, "file 'disk/s.ini' could not be saved: No space left on device\n");
+    EXPECT_EQ(result.status, 0);
+    EXPECT_TRUE(readFile(disk / "s.ini") == file);
+    ::umount(disk.c_str());
+  }
+}
+
+TEST(Robustness, PathsThatCannotBeReadAreRefusedAndNeverWritten) {
+  TempDir folder;
+  // Root reads everything: the runs are made as nobody, who owns the folder and a copy
+  // of the tool in it, since the build may lie where nobody cannot go. The saved id
+  // stays root, so that the test can come back.
+  const passwd* nobody = ::geteuid() == 0 ? ::getpwnam("nobody") : nullptr;
+  if (::geteuid() == 0 && nobody == nullptr) GTEST_SKIP() << "root, and no user nobody";
+  const std::string binary = folder / "inikey";
+  fs::copy_file(inikeyBinary(), binary);
+  if (nobody != nullptr) {
+    ASSERT_EQ(::chown(folder.path().c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+    ASSERT_EQ(::setresuid(nobody->pw_uid, nobody->pw_uid, 0), 0);
+  }
+  fs::create_directory(folder / "conf.d");
+  writeFile(folder / "settings.ini", kFile);
+  ::chmod((folder / "settings.ini").c_str(), 0200);  // writable, not readable
+
+  const struct {
+    std::vector<std::string> args;
+    std::string err;
+    int status;
+  } cases[] = {
+      {{"-f", "missing.ini", "-w", "net/ip=1"}, "file 'missing.ini' is not accessible\n", 1},
+      {{"-f", "settings.ini", "net/ip"}, "file 'settings.ini' is not accessible\n", 1},
+      {{"-f", "settings.ini", "-w", "net/ip=1"}, "file 'settings.ini' is not accessible\n", 1},
+      {{"-f", "conf.d", "net/ip"}, "file 'conf.d' could not be read: Is a directory\n", 0},
+      {{"-f", "conf.d", "-w", "net/ip=1"}, "file 'conf.d' could not be read: Is a directory\n", 0},
+      {{"-f", "conf.d", "-d", "-s", "net"}, "file 'conf.d' could not be read: Is a directory\n", 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.args));
+    const RunResult result = runInikey(c.args, folder.path(), binary);
+    EXPECT_EQ(result.out + result.err + std::to_string(result.status),
+              c.err + std::to_string(c.status));
+  }
+  // Nothing was written: no file made, none changed.
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), {}), 3);
+  EXPECT_TRUE(fs::is_empty(folder / "conf.d"));
+  ::chmod((folder / "settings.ini").c_str(), 0600);
+  EXPECT_EQ(readFile(folder / "settings.ini"), kFile);
+  ASSERT_TRUE(nobody == nullptr || ::setresuid(0, 0, 0) == 0);
+}
+
+TEST(Robustness, SavingInPlaceKeepsInodeModeOwnerAndLinks) {
+  // Through the file, a symbolic link to it and a second hard link to it.
+  for (const char* name : {"settings.ini", "link.ini", "hard.ini"}) {
+    SCOPED_TRACE(name);
+    TempDir folder;
+    const fs::path path = folder / "settings.ini";
+    writeFile(path, kFile);
+    ::chmod(path.c_str(), 0640);
+    if (::geteuid() == 0) ::chown(path.c_str(), 65534, 65534);  // an owner other than the runner
+    fs::create_hard_link(path, folder / "hard.ini");
+    fs::create_symlink("settings.ini", folder / "link.ini");
+    struct stat before {};
+    struct stat after {};
+    ::stat(path.c_str(), &before);
+
+    const RunResult result = runInikey({"-f", name, "-w", "net/gw=1"}, folder.path());
+    EXPECT_EQ(result.err + std::to_string(result.status), "0");
+    ::stat(path.c_str(), &after);
+    EXPECT_EQ(
+        std::tie(after.st_ino, after.st_mode, after.st_uid, after.st_gid, after.st_nlink),
+        std::tie(before.st_ino, before.st_mode, before.st_uid, before.st_gid, before.st_nlink));
+    EXPECT_EQ(readFile(folder / "hard.ini"), "[net]\ngw=1\nip=1\n\n[ntp]\nserver=pool\n\n");
+  }
+}
+
+}  // namespace
+}  // namespace inikey::testing
