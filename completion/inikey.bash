@@ -1,39 +1,53 @@
 # Bash completion for inikey: options, file names after -f, and, once -f FILE is on
-# the line, the section and key names of that file as inikey itself lists them.
-# Works on its own, and uses the bash-completion helpers when they are loaded.
+# the line, the names in that file: the section names that begin with the typed
+# word, and the keys of the one section it names, so a large file costs one grep
+# and one small read. Uses the bash-completion helpers when they are loaded.
 
-# Prints the names in the file, one a line: "section/key" for every key (a bare
-# "key" before the first section) with "keys", the section names with "sections".
-# Names under prefix are given relative to it.
-_inikey_names() {
-  local program=$1 file=$2 prefix=$3 kind=$4 line name
-  local -A seen=()
-  [[ -f $file && -r $file ]] || return 0
-  [[ $program == */* && -x $program ]] || program=inikey
-  [[ -n $prefix && $prefix != */ ]] && prefix+=/
-  while IFS= read -r line; do
-    [[ $line == *=\'* ]] || continue
-    name=${line%%=\'*}
-    name=${name#/}
-    if [[ $kind == sections ]]; then
-      [[ $name == */* ]] || continue
-      name=${name%/*}
+# Prints the sections of FILE whose names begin with START, once each, without
+# their first SKIP characters and with SUFFIX after them. The headers are found
+# as the tool finds them (a trimmed line that begins with "[" and ends with "]",
+# the name trimmed of "[] \t\r") without loading the whole file.
+_inikey_sections() {
+  LC_ALL=C grep -a -- $'^[ \t\r\v\b]*\\[.*\\][ \t\r\v\b]*$' "$1" 2>/dev/null |
+    start=$2 skip=$3 suffix=$4 LC_ALL=C awk '{
+        sub(/^[^[]*\[[][ \t\r]*/, ""); sub(/[][ \t\r]*\][^]]*$/, "") }
+      substr($0, 1, length(ENVIRON["start"])) == ENVIRON["start"] && !seen[$0]++ {
+        print substr($0, ENVIRON["skip"] + 1) ENVIRON["suffix"] }'
+}
+
+# Prints the keys of SECTION in FILE whose names begin with START, with LEAD
+# before them and SUFFIX after them. PROGRAM, the tool, loads only that section.
+_inikey_keys() {
+  "$1" -f "$2" -s -- "$3" 2>/dev/null |
+    start=$4 lead=$5 suffix=$6 LC_ALL=C awk '{ sub(/=.*/, "") }
+      substr($0, 1, length(ENVIRON["start"])) == ENVIRON["start"] {
+        print ENVIRON["lead"] $0 ENVIRON["suffix"] }'
+}
+
+# Sets REPLY to WORD as the shell will pass it on: quotes and backslashes removed,
+# a quote still open taken as closed. bash-completion's dequote evaluates the
+# word, which runs what it holds and fails on an open quote.
+_inikey_dequote() {
+  local word=$1 quote='' char i
+  REPLY=''
+  for ((i = 0; i < ${#word}; i++)); do
+    char=${word:i:1}
+    if [[ $char == \\ && $quote != \' ]] && [[ -z $quote || ${word:i+1:1} == [\"\\\$\`] ]]; then
+      REPLY+=${word:i+1:1}
+      ((i += 1))
+    elif [[ $char == [\"\'] && ( -z $quote || $char == "$quote" ) ]]; then
+      [[ -z $quote ]] && quote=$char || quote=''
+    else
+      REPLY+=$char
     fi
-    if [[ -n $prefix ]]; then
-      [[ $name == "$prefix"?* ]] || continue
-      name=${name#"$prefix"}
-    fi
-    [[ -n ${seen[$name]+set} ]] && continue
-    seen[$name]=1
-    printf '%s\n' "$name"
-  done < <("$program" -f "$file" -S ${prefix:+-p "$prefix"} 2>/dev/null)
+  done
 }
 
 _inikey() {
   local cur prev words cword
-  if declare -F _get_comp_words_by_ref >/dev/null; then
+  if declare -F _init_completion >/dev/null; then
     # Keep "=" and ":" inside words, so that key=value and values are one word.
-    _get_comp_words_by_ref -n =: cur prev words cword
+    _init_completion -n =: || return
   else
     words=("${COMP_WORDS[@]}")
     cword=$COMP_CWORD
@@ -82,7 +96,13 @@ _inikey() {
       esac
     done
   done
+  local REPLY
+  _inikey_dequote "$file"
+  file=$REPLY
   [[ $file == "~/"* ]] && file=$HOME/${file#"~/"}
+  _inikey_dequote "$prefix"
+  prefix=$REPLY
+  [[ -n $prefix && $prefix != */ ]] && prefix+=/
 
   COMPREPLY=()
   if [[ $argument_of == f ]]; then
@@ -94,34 +114,38 @@ _inikey() {
     fi
     return 0
   fi
-
-  local -a names=()
-  if [[ $argument_of == p ]]; then
-    mapfile -t names < <(_inikey_names "${words[0]}" "$file" '' sections)
-  elif [[ $cur == -* && $cword -lt $options_end ]]; then
-    names=(-d -f -h -p -s -S -v -w)
-  elif [[ -z $file ]]; then
+  if [[ $cur == -* && $cword -lt $options_end && $argument_of != p ]]; then
+    COMPREPLY=(-d -f -h -p -s -S -v -w)
     return 0
-  elif [[ $mode == write ]]; then
-    [[ $cur == *=* || $prev == = ]] && return 0  # a value: nothing to offer
-    mapfile -t names < <(_inikey_names "${words[0]}" "$file" "$prefix" keys)
-    names=("${names[@]/%/=}")
-    compopt -o nospace 2>/dev/null
-  elif [[ -n $sections ]]; then
-    mapfile -t names < <(_inikey_names "${words[0]}" "$file" "$prefix" sections)
-  else
-    mapfile -t names < <(_inikey_names "${words[0]}" "$file" "$prefix" keys)
   fi
+  [[ -f $file && -r $file ]] || return 0
+  [[ $mode == write && ($cur == *=* || $prev == =) ]] && return 0  # a value
 
-  # What was typed, without the backslashes and the opening quote that protect it.
-  local typed=${cur//\\/} name
-  typed=${typed#[\"\']}
-  for name in "${names[@]}"; do
-    [[ $name == "$typed"* ]] || continue
-    # Names with blanks or shell characters go back quoted, so the word stays one.
-    [[ $name == *[^A-Za-z0-9_./=:@%+,-]* ]] && name=$(printf '%q' "$name")
-    COMPREPLY+=("$name")
-  done
+  local program=${words[0]}
+  [[ $program == */* && -x $program ]] || program=inikey
+  _inikey_dequote "$cur"
+  local typed=$REPLY
+  # Every name comes ready from awk: bash is slow on long arrays.
+  if [[ $argument_of == p ]]; then
+    mapfile -t COMPREPLY < <(_inikey_sections "$file" "$typed" 0 '')
+  elif [[ -n $sections && $mode != write ]]; then
+    mapfile -t COMPREPLY < <(_inikey_sections "$file" "$prefix$typed" ${#prefix} '')
+  else
+    # The typed word names a section up to its last "/" (none: the keys before
+    # the first header) and begins a key after it; or begins a section name.
+    local path=$prefix$typed section='' lead suffix=''
+    [[ $path == */* ]] && section=${path%/*}
+    lead=${section:+$section/}
+    [[ $mode == write ]] && suffix='='
+    mapfile -t COMPREPLY < <(
+      _inikey_sections "$file" "$path" ${#prefix} /
+      _inikey_keys "$program" "$file" "$section" "${path##*/}" "${lead#"$prefix"}" "$suffix")
+  fi
+  # bash quotes the names as the word began, in quotes or not; a section or a
+  # pair to write is not the end of the word.
+  compopt -o filenames 2>/dev/null
+  [[ ${#COMPREPLY[@]} -eq 1 && ${COMPREPLY[0]} == *[/=] ]] && compopt -o nospace 2>/dev/null
+  declare -F __ltrim_colon_completions >/dev/null && __ltrim_colon_completions "$cur"
   return 0
 }
 

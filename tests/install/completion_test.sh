@@ -3,9 +3,10 @@
 # COMP_POINT set, the function that `complete -p inikey` names called, COMPREPLY
 # read back. Runs the cases once on the script alone and once with the
 # bash-completion helpers loaded, when they are installed.
-# Usage: completion_test.sh COMPLETION_SCRIPT INIKEY_BINARY EXAMPLE_INI
+# Usage: completion_test.sh COMPLETION_DIR INIKEY_BINARY EXAMPLE_INI
 set -u
-script=$(realpath "$1")
+completions=$(realpath "$1")
+script=$completions/inikey.bash
 binary=$(realpath "$2")
 example=$(realpath "$3")
 helpers=/usr/share/bash-completion/bash_completion
@@ -17,7 +18,8 @@ ln -s "$binary" "$work/bin/inikey"
 export PATH="$work/bin:$PATH"
 cd "$work/files" || exit 1
 cp "$example" server.ini
-printf '[my sec]\nmy key=1\n' >spaced.ini
+# Headers as the tool reads them: blanks, doubled brackets, CR LF line ends.
+printf ' [ my sec ] \r\nmy key=1\r\n[[x]]\na=1\n;[c]\n[d\n' >spaced.ini
 mkdir conf
 touch notes.txt
 
@@ -82,29 +84,32 @@ run_cases() {
   keys+=" ntp/iburst ntp/server timezone"
 
   check "options" "-S -d -f -h -p -s -v -w" 1 inikey -
-  check "files after -f" "conf notes.txt server.ini spaced.ini" 2 inikey -f ""
   check "files after -f, begun" "server.ini spaced.ini" 2 inikey -f s
-  check "every key of the file" "$keys" 3 inikey -f server.ini ""
-  check "keys of a section and below it" \
-    "net/eth0/mac net/eth0/mode net/ip net/mtu net/netmask" 3 inikey -f server.ini net/
+  check "sections and the keys before them, not all keys" \
+    "hostname log/ net/ net/eth0/ ntp/ timezone" 3 inikey -f server.ini ""
+  check "keys of the section named and the sections below it" \
+    "net/eth0/ net/ip net/mtu net/netmask" 3 inikey -f server.ini net/
   check "-f after the cursor counts" "net/mtu" 1 inikey net/m -f server.ini
   check "-f stuck to its letter" "ntp/iburst ntp/server" 2 inikey -vSfserver.ini ntp/
   check "section names after -s" "log net net/eth0 ntp" 4 inikey -f server.ini -s ""
   check "sections to delete, options in one word" "net net/eth0 ntp" 3 \
     inikey -ds -fserver.ini n
   check "section names after -p" "log net net/eth0 ntp" 4 inikey -f server.ini -p ""
-  check "keys under the prefix" "eth0/mac eth0/mode ip mtu netmask" 5 \
-    inikey -f server.ini -p net ""
+  check "names under the prefix" "eth0/ ip mtu netmask" 5 inikey -f server.ini -p net ""
   check "sections under the prefix" "eth0" 6 inikey -f server.ini -p net -s ""
-  check "pairs to write" "net/mtu=" 4 inikey -f server.ini -w net/m
-  check "pairs to write under the prefix" "eth0/mac= eth0/mode= ip= mtu= netmask=" 6 \
+  check "pairs to write, -s or not" "net/mtu=" 4 inikey -f server.ini -sw net/m
+  check "pairs to write under the prefix" "eth0/ ip= mtu= netmask=" 6 \
     inikey -w -p net -f server.ini ""
   check "nothing for a value" "" 4 inikey -f server.ini -w net/mtu=
   check "nothing for a value, begun" "" 4 inikey -f server.ini -w net/mtu=9
   check "no keys without -f" "" 1 inikey net/
   check "no keys from a missing file" "" 3 inikey -f missing.ini ""
   check "no options after --" "" 4 inikey -f server.ini -- -
-  check "names with blanks come quoted" 'my\ sec/my\ key' 3 inikey -f spaced.ini my
+  check "headers read as the tool reads them" "my sec x" 4 inikey -f spaced.ini -s ""
+  # bash quotes the names itself, as the word began: they go back unquoted.
+  check "a word in an open quote" "my sec/my key" 3 inikey -f spaced.ini '"my sec/my'
+  check "a word with a backslash" "my sec/my key" 3 inikey -f spaced.ini 'my\ sec/'
+  check "a file name in quotes" "my sec/" 3 inikey -f "'spaced.ini'" my
   check "the binary on the line is the one asked" "ntp/iburst ntp/server" 3 \
     "$binary" -f server.ini ntp/
 }
