@@ -2,7 +2,9 @@
 # Drives the bash completion as bash does: COMP_WORDS, COMP_CWORD, COMP_LINE and
 # COMP_POINT set, the function that `complete -p inikey` names called, COMPREPLY
 # read back. Runs the cases once on the script alone and once with the
-# bash-completion helpers loaded, when they are installed.
+# bash-completion helpers loaded, when they are installed. Then, when zsh is
+# installed, types into interactive bash and zsh on a terminal of zsh's zpty and
+# reads back the line after a Tab, and in zsh what the completion offered.
 # Usage: completion_test.sh COMPLETION_DIR INIKEY_BINARY EXAMPLE_INI
 set -u
 completions=$(realpath "$1")
@@ -136,6 +138,70 @@ if [[ -r $helpers ]]; then
   ) || failures=$((failures + $?))
 else
   echo "bash-completion is not installed: its helpers are not tried"
+fi
+
+if command -v zsh >/dev/null; then
+  export work completions script helpers
+  cat >"$work/bashrc" <<'EOF'
+stty rows 50 columns 200
+[[ -r $helpers ]] && source "$helpers"
+source "$script"
+bind -x '"\C-t": printf "<<%s>>\n" "$READLINE_LINE"'
+EOF
+  cat >"$work/.zshrc" <<'EOF'
+stty rows 50 columns 200
+fpath=("$completions" $fpath)
+autoload -U compinit && compinit -u -D
+print-line() { zle -I; print -r -- "<<$BUFFER>>" }
+zle -N print-line
+bindkey '^T' print-line
+# What the completion hands to compadd, and compadd keeps, goes to a file.
+compadd() {
+  (( ${@[(I)-[OAD]*]} )) && { builtin compadd "$@"; return }
+  local -a offered
+  builtin compadd -O offered "$@"
+  print -rl -- $offered >>"$work/offered"
+  builtin compadd "$@"
+}
+EOF
+  # Each case: the shell, the keys typed before a Tab, the line after it, and what
+  # zsh offered ("-" for bash). ^T prints the line; ^U empties it.
+  LC_ALL=C timeout 120 zsh -f -s <<'EOF' || failures=$((failures + $?))
+zmodload zsh/zpty
+zpty bash "bash --rcfile $work/bashrc -i"
+zpty zsh "ZDOTDIR=$work zsh -i"
+integer failures=0
+try() {
+  local out line offered
+  : >|$work/offered
+  zpty -w -n $1 "$2"$'\t\x14'
+  zpty -r $1 out '*>>*'
+  zpty -w -n $1 $'\x15'
+  line=${${out##*<<}%%>>*}
+  offered=${(j: :)${(ou)${(f)"$(<$work/offered)"}}}
+  [[ $4 == - ]] && offered=-
+  if [[ $line == $3 && $offered == $4 ]]; then
+    print -r -- "ok   $1 on a terminal: $2"
+  else
+    print -r -- "FAIL $1 on a terminal: $2"$'\n'"     line:    $line"$'\n'"     offered: $offered"
+    failures+=1
+  fi
+}
+try bash 'inikey -f spaced.ini "my sec/m' 'inikey -f spaced.ini "my sec/my key" ' -
+try bash "inikey -w -f spaced.ini 'my sec/m" "inikey -w -f spaced.ini 'my sec/my key='" -
+try zsh 'inikey -' 'inikey -' '-S -d -f -h -p -s -v -w'
+try zsh 'inikey -f s' 'inikey -f s' 'server.ini spaced.ini'
+try zsh 'inikey -f server.ini ' 'inikey -f server.ini ' 'hostname log/ net/ net/eth0/ ntp/ timezone'
+try zsh 'inikey -vSfserver.ini ntp/' 'inikey -vSfserver.ini ntp/' 'ntp/iburst ntp/server'
+try zsh 'inikey -w -p net -f server.ini ' 'inikey -w -p net -f server.ini ' \
+  'eth0/ ip= mtu= netmask='
+try zsh 'inikey -w -f server.ini net/mtu=' 'inikey -w -f server.ini net/mtu=' ''
+try zsh 'inikey -f spaced.ini -s ' 'inikey -f spaced.ini -s ' 'my sec x'
+try zsh 'inikey -f spaced.ini "my sec/m' 'inikey -f spaced.ini "my sec/my key" ' 'my sec/my key'
+exit failures
+EOF
+else
+  echo "zsh is not installed: no shell is tried on a terminal"
 fi
 
 if ((failures)); then
