@@ -152,7 +152,8 @@ EOF
 stty rows 50 columns 200
 fpath=("$completions" $fpath)
 autoload -U compinit && compinit -u -D
-print-line() { zle -I; print -r -- "<<$BUFFER>>" }
+# zle -M, not print after zle -I, which resets the terminal and can drop keys typed ahead.
+print-line() { zle -M "<<$BUFFER>>" }
 zle -N print-line
 bindkey '^T' print-line
 # What the completion hands to compadd, and compadd keeps, goes to a file.
