@@ -67,8 +67,7 @@ std::string flocksOn(const fs::path& path) {
 }
 
 // Polls until flocksOn(path) holds text; false when done() comes first or after 30 s.
-bool waitForLock(const fs::path& path, const std::string& text,
-                 const std::function<bool()>& done) {
+bool waitForLock(const fs::path& path, const std::string& text, const std::function<bool()>& done) {
   for (const auto giveUp = std::chrono::steady_clock::now() + 30s;
        std::chrono::steady_clock::now() < giveUp && !done();) {
     if (flocksOn(path).find(text) != std::string::npos) return true;
@@ -141,7 +140,8 @@ TEST(Robustness, ConcurrentRunsLoseNoUpdateAndSeeNoHalfWrittenFile) {
         const RunResult result = runInikey({"-f", "s.ini", "-S"}, folder.path());
         EXPECT_TRUE(result.out.starts_with("a/begin='here'\n") &&
                     result.out.ends_with("z/end='here'\n") && result.status == 0)
-            << "a torn file:\n" << result.out << result.err;
+            << "a torn file:\n"
+            << result.out << result.err;
       }
     });
   }
@@ -166,7 +166,8 @@ TEST(Robustness, ConcurrentRunsLoseNoUpdateAndSeeNoHalfWrittenFile) {
 TEST(Robustness, ASignalDuringASaveLeavesTheOldOrTheNewFile) {
   TempDir folder;
   std::string before;
-  for (int i = 0; i < kKeysToSave; ++i) before.append("key").append(std::to_string(i)).append("=some value\n");
+  for (int i = 0; i < kKeysToSave; ++i)
+    before.append("key").append(std::to_string(i)).append("=some value\n");
   writeFile(folder / "s.ini", before);
   ASSERT_EQ(runInikey({"-f", "s.ini", "-w", "a=1"}, folder.path()).status, 0);
   const std::string after = readFile(folder / "s.ini");
@@ -228,8 +229,10 @@ TEST(Robustness, ASaveWritesOnlyTheFileItLoadedOverWhatItLoaded) {
        },
        ESTALE, "v=1\n"},
       {"saved by another run",
-       [](const TempDir& f) { runInikey({"-f", "s.ini", "-w", "net/gw=9"}, f.path()); }, ESTALE,
-       byOtherRun},
+       [](const TempDir& f) {
+         runInikey({"-f", "s.ini", "-w", "net/gw=9"}, f.path());
+       },
+       ESTALE, byOtherRun},
   };
   const auto setMtu = [](IniFile& file) { setKey(sectionFor(file.sections, "net"), "mtu", "9"); };
   for (const auto& c : cases) {
@@ -283,8 +286,8 @@ TEST(Robustness, AFullDiskLeavesTheOldContent) {
     writeFile(disk / "s.ini", file);
     std::ofstream filler(disk / "filler");
     for (int block = 0; block < 1024 && filler << std::string(1024, 'f') << std::flush;) ++block;
-    const RunResult result = runInikey(
-        {"-f", "disk/s.ini", "-w", "net/key=" + std::string(12288, 'x')}, folder.path());
+    const RunResult result =
+        runInikey({"-f", "disk/s.ini", "-w", "net/key=" + std::string(12288, 'x')}, folder.path());
     EXPECT_EQ(result.err, "file 'disk/s.ini' could not be saved: No space left on device\n");
     EXPECT_EQ(result.status, 0);
     EXPECT_TRUE(readFile(disk / "s.ini") == file);

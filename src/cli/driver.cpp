@@ -111,7 +111,7 @@ int run(int argc, char* argv[]) {
 
   // A large buffer for long listings; a terminal keeps its line buffering so that
   // values and -v reports stay in order.
-  if (::isatty(STDOUT_FILENO) == 0) std::setvbuf(stdout, nullptr, _IOFBF, 64 * 1024);
+  if (::isatty(STDOUT_FILENO) == 0) std::setvbuf(stdout, nullptr, _IOFBF, size_t{64} << 10);
 
   // A read run's arguments, each with the prefix before it.
   ArgumentList arguments;

@@ -78,10 +78,10 @@ class IniFile {
   std::int32_t overlayModificationTime = 0;
   SectionMap sections;
   std::string path;
-  std::string overlayPath;  // a second file loaded on top; save() writes there
+  std::string overlayPath;                    // a second file loaded on top; save() writes there
   std::optional<SectionFilter> onlySections;  // load keeps only these, when set
-  bool loaded = false;      // the last load of path succeeded
-  int loadError = 0;        // errno of the last load of path that failed; 0 otherwise
+  bool loaded = false;                        // the last load of path succeeded
+  int loadError = 0;  // errno of the last load of path that failed; 0 otherwise
   int saveError = 0;  // errno of the last save that failed after opening the file; 0 otherwise
 
  private:

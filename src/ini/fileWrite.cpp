@@ -13,7 +13,7 @@
 namespace inikey {
 namespace {
 
-constexpr size_t kReadBlock = 256 * 1024;
+constexpr size_t kReadBlock = size_t{256} << 10;
 
 // Where blocks cannot be reserved: refuses a text that would not fit into the
 // file's blocks and the free ones, counting the pointer blocks that file systems
@@ -28,7 +28,8 @@ int checkFreeSpace(int fd, size_t size) {
   const std::uint64_t pointerBlocks = dataBlocks / (block / 4) + 3;
   // Root may use the blocks kept back for it.
   const std::uint64_t freeBlocks = ::geteuid() == 0 ? disk.f_bfree : disk.f_bavail;
-  const std::uint64_t have = static_cast<std::uint64_t>(status.st_blocks) * 512 + freeBlocks * block;
+  const std::uint64_t have =
+      static_cast<std::uint64_t>(status.st_blocks) * 512 + freeBlocks * block;
   return (dataBlocks + pointerBlocks) * block > have ? ENOSPC : 0;
 }
 

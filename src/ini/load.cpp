@@ -17,13 +17,12 @@ namespace {
 // parsed as they arrive, so the file's text is never held whole; into a map of
 // their own, so that a read error leaves the document unchanged. Returns 0 or the
 // errno of the failed read.
-int parseFile(int fd, SectionMap& sections, const SectionFilter* onlySections,
-              ContentHash* hash) {
+int parseFile(int fd, SectionMap& sections, const SectionFilter* onlySections, ContentHash* hash) {
   SectionMap loadedSections;
   ParseState state(onlySections);
   const bool complete = readLines(
-      fd, [&](std::string_view line) { parseLine(loadedSections, state, line); },
-      256 * 1024, hash);
+      fd, [&](std::string_view line) { parseLine(loadedSections, state, line); }, kReadBlockSize,
+      hash);
   if (!complete) return errno;
   mergeSections(sections, std::move(loadedSections));
   return 0;
@@ -65,8 +64,7 @@ bool IniFile::load(const std::string& filePath) {
     const FileHandle overlay(::open(filePath.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
     if (!overlay.isOpen()) return false;
     const FileLock lock(overlay.fd(), LOCK_SH);
-    return parseFile(overlay.fd(), sections, onlySections ? &*onlySections : nullptr,
-                     nullptr) == 0;
+    return parseFile(overlay.fd(), sections, onlySections ? &*onlySections : nullptr, nullptr) == 0;
   }
   if (!file.isOpen()) {
     file = openDocumentFile(path, onlySections ? FileAccess::ReadOnly : access, writable);

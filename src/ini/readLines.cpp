@@ -72,7 +72,8 @@ bool readLines(int fd, const LineHandler& onLine, size_t blockSize, ContentHash*
       return false;
     }
     if (count == 0) break;
-    if (hash != nullptr) hash->add(std::string_view(buffer.get() + filled, static_cast<size_t>(count)));
+    if (hash != nullptr)
+      hash->add(std::string_view(buffer.get() + filled, static_cast<size_t>(count)));
 
     const char* data = buffer.get();
     const size_t end = filled + static_cast<size_t>(count);

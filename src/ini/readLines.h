@@ -13,6 +13,9 @@ namespace inikey {
 // each ending early after a line feed.
 inline constexpr size_t kLineReadSize = 511;
 
+// How much readLines asks the system for at a time, unless told otherwise.
+inline constexpr size_t kReadBlockSize = size_t{256} << 10;
+
 using LineHandler = std::function<void(std::string_view line)>;
 
 // Reads fd to its end and calls onLine with each line, without its line feed, in
@@ -22,7 +25,7 @@ using LineHandler = std::function<void(std::string_view line)>;
 // only during the call. Returns false on a read error; lines handed over before
 // it stay handed over. Every byte read is also added to hash, when given.
 // blockSize only tunes the system calls.
-bool readLines(int fd, const LineHandler& onLine, size_t blockSize = 256 * 1024,
+bool readLines(int fd, const LineHandler& onLine, size_t blockSize = kReadBlockSize,
                ContentHash* hash = nullptr);
 
 }  // namespace inikey

@@ -49,7 +49,7 @@ ContentHash::ContentHash() {
 
 void ContentHash::addStripe(const char* stripe) {
   for (Lane& lane : lanes_) {
-    for (int i = 0; i < 4; ++i) {
+    for (size_t i = 0; i < 4; ++i) {
       lane.accumulators[i] = mixRound(lane.accumulators[i], read64(stripe + 8 * i));
     }
   }
@@ -78,7 +78,8 @@ ContentDigest ContentHash::digest() const {
     const std::uint64_t* v = lane.accumulators;
     std::uint64_t hash = lane.seed + kPrime5;
     if (size_ >= kStripe) {
-      hash = rotateLeft(v[0], 1) + rotateLeft(v[1], 7) + rotateLeft(v[2], 12) + rotateLeft(v[3], 18);
+      hash =
+          rotateLeft(v[0], 1) + rotateLeft(v[1], 7) + rotateLeft(v[2], 12) + rotateLeft(v[3], 18);
       for (int j = 0; j < 4; ++j) hash = mergeRound(hash, v[j]);
     }
     hash += size_;
