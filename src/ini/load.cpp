@@ -53,7 +53,9 @@ bool IniFile::loadOpenFile() {
     loadError = errno;
     return false;
   }
-  loadError = parseFile(file.fd(), sections, onlySections ? &*onlySections : nullptr, &hash);
+  // Only a file that may be saved needs its bytes remembered.
+  loadError = parseFile(file.fd(), sections, onlySections ? &*onlySections : nullptr,
+                        writable ? &hash : nullptr);
   if (loadError != 0) return false;
   fileDigest = hash.digest();
   return true;
