@@ -43,6 +43,15 @@ void IniFile::parse(const std::vector<std::string>& lines) {
   for (const std::string& line : lines) parseLine(sections, state, line);
 }
 
+std::optional<std::string_view> IniFile::findValue(std::string_view sectionName,
+                                                   std::string_view keyName) const {
+  const auto section = sections.find(sectionName);
+  if (section == sections.end()) return std::nullopt;
+  const auto key = section->second.find(keyName);
+  if (key == section->second.end()) return std::nullopt;
+  return key->second;
+}
+
 void IniFile::sectionNames(std::deque<std::string>& names) const {
   names.clear();
   for (const auto& section : sections) names.push_back(section.first);

@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ini/SectionMap.h"
@@ -66,6 +67,11 @@ class IniFile {
   // that cannot be written, a document that did not load and one loaded with
   // onlySections are never saved.
   void save(const Redo& redo = nullptr);
+
+  // The value of keyName in sectionName; nothing when either is missing. The view
+  // is valid until the key is changed or removed, or the document cleared.
+  std::optional<std::string_view> findValue(std::string_view sectionName,
+                                            std::string_view keyName) const;
 
   // Replaces names with every section name, as stored, in document order.
   void sectionNames(std::deque<std::string>& names) const;
