@@ -28,7 +28,7 @@ bool isWhitespace(char c) {
 }
 
 // Why an entry cannot come back from the saved layout; nullptr when it must.
-const char* whyNotCarried(const std::string& keyName, const std::string& value) {
+const char* whyNotCarried(std::string_view keyName, std::string_view value) {
   if (!value.empty() && (isWhitespace(value.front()) || isWhitespace(value.back()))) {
     return "values are saved without quotes, and reading trims blanks off their ends";
   }

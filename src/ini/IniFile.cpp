@@ -36,7 +36,10 @@ void IniFile::reloadIfChanged() {
   }
 }
 
-void IniFile::clear() { sections.clear(); }
+void IniFile::clear() {
+  sections.clear();
+  arena.release();  // nothing else lives there
+}
 
 void IniFile::parse(const std::vector<std::string>& lines) {
   ParseState state;
@@ -54,13 +57,14 @@ std::optional<std::string_view> IniFile::findValue(std::string_view sectionName,
 
 void IniFile::sectionNames(std::deque<std::string>& names) const {
   names.clear();
-  for (const auto& section : sections) names.push_back(section.first);
+  for (const auto& section : sections) names.emplace_back(section.first);
 }
 
 void IniFile::getSectionEntries(const std::string& sectionName, EntryList& entries) const {
   const auto section = sections.find(sectionName);
   if (section == sections.end()) return;
-  entries.assign(section->second.begin(), section->second.end());
+  entries.clear();
+  for (const auto& [keyName, value] : section->second) entries.emplace_back(keyName, value);
 }
 
 }  // namespace inikey

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory_resource>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,6 +29,8 @@ std::string savedText(const SectionMap& sections);
 // to reading only where the file cannot be written, and save() then writes nothing).
 enum class FileAccess { ReadOnly, ReadWrite };
 
+// Neither copied nor moved: its maps live in its arena, and a map copied or moved
+// into another resource would be rebuilt entry by entry.
 class IniFile {
  public:
   // Opens the file at path once, for the document's whole life, and loads it; a
@@ -43,7 +46,7 @@ class IniFile {
   // matched it, or when it was never loaded; then adds the overlay file, if any.
   void reloadIfChanged();
 
-  // Removes every section; the times are kept.
+  // Removes every section and gives their memory back to the arena; the times are kept.
   void clear();
 
   // Reads and parses the file at path, under a shared lock, on top of the document.
@@ -80,9 +83,14 @@ class IniFile {
   // leaves entries alone when there is no such section.
   void getSectionEntries(const std::string& sectionName, EntryList& entries) const;
 
+  // Where every name, value and map node of the document is placed, one after the
+  // other in large blocks; nothing is given back before clear() or destruction.
+  // Declared first, as the maps use it. A map made for this document is made with
+  // sections.get_allocator(), so that it can be merged without a copy.
+  std::pmr::monotonic_buffer_resource arena;
   std::int32_t modificationTime = 0;  // of path when the document last matched it
   std::int32_t overlayModificationTime = 0;
-  SectionMap sections;
+  SectionMap sections{&arena};
   std::string path;
   std::string overlayPath;                    // a second file loaded on top; save() writes there
   std::optional<SectionFilter> onlySections;  // load keeps only these, when set

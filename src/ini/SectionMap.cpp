@@ -1,11 +1,14 @@
 #include "ini/SectionMap.h"
 
+#include <tuple>
+
 namespace inikey {
 
 KeyMap& sectionFor(SectionMap& sections, std::string_view sectionName) {
   auto it = sections.lower_bound(sectionName);
   if (it == sections.end() || sections.key_comp()(sectionName, it->first)) {
-    it = sections.emplace_hint(it, sectionName, KeyMap{});
+    it = sections.emplace_hint(it, std::piecewise_construct, std::forward_as_tuple(sectionName),
+                               std::forward_as_tuple());
   }
   return it->second;
 }

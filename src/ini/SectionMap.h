@@ -1,10 +1,13 @@
 // The document's maps: sections of keys of values, ordered and matched without
 // regard to the case of ASCII letters. An entry keeps the spelling it was created with.
+// Names and values are strings of their own, held by value; all of them take their
+// memory from the allocator of the SectionMap they are put in (an IniFile's arena).
 #pragma once
 
 #include <algorithm>
 #include <deque>
 #include <map>
+#include <memory_resource>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -34,8 +37,8 @@ struct CaseInsensitiveLess {
   }
 };
 
-using KeyMap = std::map<std::string, std::string, CaseInsensitiveLess>;
-using SectionMap = std::map<std::string, KeyMap, CaseInsensitiveLess>;
+using KeyMap = std::pmr::map<std::pmr::string, std::pmr::string, CaseInsensitiveLess>;
+using SectionMap = std::pmr::map<std::pmr::string, KeyMap, CaseInsensitiveLess>;
 
 // One section's keys and values, copied in key order.
 using EntryList = std::deque<std::pair<std::string, std::string>>;
@@ -48,6 +51,8 @@ KeyMap& sectionFor(SectionMap& sections, std::string_view sectionName);
 void setKey(KeyMap& keys, std::string_view keyName, std::string_view value);
 
 // Sets every key of from in into, as if from's lines had been parsed on top of into.
+// When into is empty and both share one memory resource, from's entries are taken
+// over whole (no copy); otherwise they are copied one by one.
 void mergeSections(SectionMap& into, SectionMap&& from);
 
 }  // namespace inikey

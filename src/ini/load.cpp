@@ -18,7 +18,7 @@ namespace {
 // their own, so that a read error leaves the document unchanged. Returns 0 or the
 // errno of the failed read.
 int parseFile(int fd, SectionMap& sections, const SectionFilter* onlySections, ContentHash* hash) {
-  SectionMap loadedSections;
+  SectionMap loadedSections(sections.get_allocator());
   ParseState state(onlySections);
   const bool complete = readLines(
       fd, [&](std::string_view line) { parseLine(loadedSections, state, line); }, kReadBlockSize,

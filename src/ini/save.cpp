@@ -17,7 +17,7 @@ namespace {
 // document does not hold a second copy of it.
 constexpr size_t kWriteChunk = 1 << 20;
 
-void appendSection(std::string& text, const std::string& sectionName, const KeyMap& keys) {
+void appendSection(std::string& text, std::string_view sectionName, const KeyMap& keys) {
   text += '[';
   text += sectionName;
   text += "]\n";
