@@ -1,8 +1,8 @@
 // Loads any bytes as the tool does (IniFile on a path) and lists every key as a
 // read run without arguments does. Besides staying free of crashes, leaks and
-// undefined behaviour, the document must be the one that parsing the fgets lines
-// gives, and hold nothing the format cannot produce; a load of some sections must
-// give those sections of it.
+// undefined behaviour, the document must be the one that storing the fgets lines
+// one at a time gives, and hold nothing the format cannot produce; a load of some
+// sections must give those sections of it.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -63,6 +63,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
   inikey::ParseState state;
   for (const std::string& line : inikey::fuzzing::fgetsLines(file.path)) {
     inikey::parseLine(expected, state, line);
+    // Stored line by line, with nothing held back to sort: the first spelling and
+    // the last value must come out the same.
+    inikey::storePendingKeys(expected, state);
   }
   if (document.sections != expected) fail("the loaded document differs from the fgets lines'");
 

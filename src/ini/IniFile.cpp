@@ -44,6 +44,7 @@ void IniFile::clear() {
 void IniFile::parse(const std::vector<std::string>& lines) {
   ParseState state;
   for (const std::string& line : lines) parseLine(sections, state, line);
+  storePendingKeys(sections, state);
 }
 
 std::optional<std::string_view> IniFile::findValue(std::string_view sectionName,

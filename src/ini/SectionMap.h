@@ -5,6 +5,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cstdint>
 #include <deque>
 #include <map>
 #include <memory_resource>
@@ -14,26 +15,43 @@
 
 namespace inikey {
 
-// Orders names as strcasecmp does in the C locale: bytes in order, A-Z folded to a-z.
+// A byte as names are compared: A-Z folded to a-z, every other byte by its value.
+inline unsigned foldedByte(char c) noexcept {
+  const auto byte = static_cast<unsigned char>(c);
+  return byte >= 'A' && byte <= 'Z' ? byte + ('a' - 'A') : byte;
+}
+
+// Compares names as strcasecmp does in the C locale: bytes in order, A-Z folded to
+// a-z. Negative when a sorts first, 0 for one name, positive when b sorts first.
+inline int compareNames(std::string_view a, std::string_view b) noexcept {
+  const size_t common = std::min(a.size(), b.size());
+  for (size_t i = 0; i < common; ++i) {
+    // Names in one file mostly share long prefixes: equal bytes need no folding.
+    if (a[i] == b[i]) continue;
+    if (const int order = static_cast<int>(foldedByte(a[i])) - static_cast<int>(foldedByte(b[i]))) {
+      return order;
+    }
+  }
+  return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+}
+
+// The first eight bytes of name, folded, as a number: where the numbers of two
+// names differ, they order the names as compareNames does; where they are equal,
+// only compareNames can tell.
+inline std::uint64_t namePrefix(std::string_view name) noexcept {
+  std::uint64_t prefix = 0;
+  for (size_t i = 0; i < 8; ++i) {
+    prefix = prefix << 8 | (i < name.size() ? foldedByte(name[i]) : 0);
+  }
+  return prefix;
+}
+
+// The order of the document's maps.
 struct CaseInsensitiveLess {
   using is_transparent = void;
 
   bool operator()(std::string_view a, std::string_view b) const noexcept {
-    const size_t common = std::min(a.size(), b.size());
-    for (size_t i = 0; i < common; ++i) {
-      // Names in one file mostly share long prefixes: equal bytes need no folding.
-      if (a[i] == b[i]) continue;
-      const unsigned char x = fold(a[i]);
-      const unsigned char y = fold(b[i]);
-      if (x != y) return x < y;
-    }
-    return a.size() < b.size();
-  }
-
- private:
-  static unsigned char fold(char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte + ('a' - 'A')) : byte;
+    return compareNames(a, b) < 0;
   }
 };
 

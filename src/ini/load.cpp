@@ -24,6 +24,7 @@ int parseFile(int fd, SectionMap& sections, const SectionFilter* onlySections, C
       fd, [&](std::string_view line) { parseLine(loadedSections, state, line); }, kReadBlockSize,
       hash);
   if (!complete) return errno;
+  storePendingKeys(loadedSections, state);
   mergeSections(sections, std::move(loadedSections));
   return 0;
 }
