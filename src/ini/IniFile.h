@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "ini/SectionMap.h"
+#include "ini/blockResource.h"
 #include "ini/fileHandle.h"
 #include "ini/parse.h"
 #include "util/contentHash.h"
@@ -87,7 +88,7 @@ class IniFile {
   // other in large blocks; nothing is given back before clear() or destruction.
   // Declared first, as the maps use it. A map made for this document is made with
   // sections.get_allocator(), so that it can be merged without a copy.
-  std::pmr::monotonic_buffer_resource arena;
+  std::pmr::monotonic_buffer_resource arena{blockResource()};
   std::int32_t modificationTime = 0;  // of path when the document last matched it
   std::int32_t overlayModificationTime = 0;
   SectionMap sections{&arena};
