@@ -1,5 +1,6 @@
 // Micro-benchmarks of the library on generated documents: loading (reading and
-// parsing), parsing alone, saving, reading one named key and listing every key.
+// parsing), loading that keeps nothing, parsing alone, saving, reading one named
+// key and listing every key.
 // Arguments are the number of sections and of keys per section; 1000/20 is a
 // 1 MB file and 20000/50 a 50 MB one, as in bench/compare.sh.
 #include <benchmark/benchmark.h>
@@ -42,6 +43,18 @@ void loadFile(benchmark::State& state) {
     auto file = std::make_unique<IniFile>(path);
     benchmark::DoNotOptimize(file->sections.size());
     destroyUntimed(state, file);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+}
+
+// The floor under loadFile: every line is read and trimmed, and nothing is stored,
+// as in a read run that names a section the file does not have.
+void loadNoSection(benchmark::State& state) {
+  const std::string text = documentText(state.range(0), state.range(1));
+  const std::string path = temporaryFile(text);
+  for (auto _ : state) {
+    const IniFile file(path, SectionFilter{"absent"});
+    benchmark::DoNotOptimize(file.sections.size());
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
 }
@@ -90,6 +103,7 @@ void documentSizes(benchmark::internal::Benchmark* benchmark) {
 }
 
 BENCHMARK(loadFile)->Apply(documentSizes);
+BENCHMARK(loadNoSection)->Apply(documentSizes);
 BENCHMARK(parseLines)->Apply(documentSizes);
 BENCHMARK(saveFile)->Apply(documentSizes);
 BENCHMARK(readOneKey)->Apply(documentSizes);
