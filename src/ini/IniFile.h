@@ -10,11 +10,11 @@
 #include <string_view>
 #include <vector>
 
-#include "ini/SectionMap.h"
-#include "ini/blockResource.h"
-#include "ini/fileHandle.h"
-#include "ini/parse.h"
-#include "util/contentHash.h"
+#include "SectionMap.h"
+#include "blockResource.h"
+#include "contentHash.h"
+#include "fileHandle.h"
+#include "parse.h"
 
 namespace inikey {
 

@@ -9,7 +9,7 @@
 #include <cstddef>
 #include <string_view>
 
-#include "util/contentHash.h"
+#include "contentHash.h"
 
 namespace inikey {
 

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "ini/SectionMap.h"
+#include "SectionMap.h"
 
 namespace inikey {
 

@@ -5,7 +5,7 @@
 #include <functional>
 #include <string_view>
 
-#include "util/contentHash.h"
+#include "contentHash.h"
 
 namespace inikey {
 
