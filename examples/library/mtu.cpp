@@ -1,10 +1,10 @@
 // Reads the MTU of an INI file's [net] section and, when given one, saves a new MTU:
 //   mtu FILE         prints net/mtu and whether it means jumbo frames
 //   mtu FILE 9000    sets net/mtu to 9000 and saves FILE
-// A small example of the inikey library: IniFile to read and save the file, the
-// conversion functions to turn the text into a number and back.
-#include <ini/IniFile.h>
-#include <util/convert.h>
+// A small example of the inikey library: IniFile to read, look up and save the file,
+// the conversion functions to turn the text into a number and back.
+#include <inikey/IniFile.h>
+#include <inikey/convert.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -15,15 +15,6 @@ namespace {
 
 constexpr std::uint16_t kDefaultMtu = 1500;  // Ethernet's, when the file names none
 constexpr std::uint16_t kSmallestMtu = 68;   // the least an IPv4 host must accept
-
-// The stored value of section/key, or null when either is missing. Names match
-// without regard to the case of ASCII letters, as in the inikey tool.
-const std::string* findValue(const inikey::IniFile& file, const char* section, const char* key) {
-  const auto keys = file.sections.find(section);
-  if (keys == file.sections.end()) return nullptr;
-  const auto value = keys->second.find(key);
-  return value == keys->second.end() ? nullptr : &value->second;
-}
 
 }  // namespace
 
@@ -40,9 +31,11 @@ int main(int argc, char* argv[]) {
   }
 
   std::uint16_t mtu = kDefaultMtu;
-  if (const std::string* text = findValue(file, "net", "mtu")) {
-    if (!inikey::parseUnsignedShort(*text, mtu, 10)) {
-      std::fprintf(stderr, "net/mtu is not a number from 0 to 65535: '%s'\n", text->c_str());
+  // Names match without regard to the case of ASCII letters, as in the inikey tool.
+  if (const auto text = file.findValue("net", "mtu")) {
+    const std::string value(*text);
+    if (!inikey::parseUnsignedShort(value, mtu, 10)) {
+      std::fprintf(stderr, "net/mtu is not a number from 0 to 65535: '%s'\n", value.c_str());
       return 1;
     }
   }

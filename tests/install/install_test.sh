@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# What users get, checked from outside: the manual page against mandoc's linter, the
+# install with the library example built against the static and the shared library,
+# and the Debian package against lintian.
+# Usage: install_test.sh BUILD_DIR SOURCE_DIR CXX_COMPILER VERSION
+# Exits 77 (skipped) where a tool it needs is missing.
+set -euo pipefail
+build_dir=$1
+source_dir=$2
+compiler=$3
+version=$4
+
+for tool in mandoc cpack dpkg-deb dpkg-shlibdeps lintian readelf; do
+  if ! command -v "$tool" >/dev/null; then
+    echo "skipped: $tool is not installed (.ci/run installs what the tests need)"
+    exit 77
+  fi
+done
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { printf 'FAIL %s\n' "$@"; exit 1; }
+expect() {
+  [[ $3 == "$2" ]] || fail "$1" "  expected: $2" "  got:      $3"
+  echo "ok   $1"
+}
+quietly() { "$@" >"$work/log" 2>&1 || { cat "$work/log"; fail "$*"; }; }
+
+page=$source_dir/docs/inikey.1
+expect "mandoc -T lint has nothing to say" "" "$(mandoc -T lint -W style "$page" 2>&1)"
+# The usage text lists each option as "       -x   ...", OPTIONS as ".B \-x" or ".BI \-x".
+for option in $("$build_dir/inikey" -h 2>&1 | sed -n 's/^ *-\([A-Za-z]\) .*/\1/p'); do
+  sed -n '/^\.SH OPTIONS/,/^\.SH /p' "$page" | grep -Eq "^\.(B|BI) \\\\-$option( |\$)" ||
+    fail "-$option is not described under OPTIONS"
+done
+echo "ok   every option is described"
+
+# Builds examples/library against the inikey under PREFIX as another project would, with
+# warnings as errors so that the installed headers stay clean, and runs it.
+example() {
+  local prefix=$1 name=$2 build=$work/$2-example
+  quietly cmake -S "$source_dir/examples/library" -B "$build" -DCMAKE_PREFIX_PATH="$prefix" \
+    -DCMAKE_CXX_COMPILER="$compiler" -DCMAKE_CXX_FLAGS="-Wall -Wextra -Wpedantic -Werror"
+  quietly cmake --build "$build"
+  cp "$source_dir/examples/server.ini" "$work/$name.ini"
+  expect "$name: the example reads the MTU" "net/mtu=1500 jumbo=false" \
+    "$("$build/mtu" "$work/$name.ini")"
+  "$build/mtu" "$work/$name.ini" 9000 >/dev/null
+  expect "$name: the installed tool reads its save" "mtu='9000' mode='dhcp'" \
+    "$("$prefix/bin/inikey" -f "$work/$name.ini" net/mtu net/eth0/mode | paste -sd' ')"
+}
+
+# Only the library's own headers, in one folder; the tool's stay out.
+headers=$(cd "$source_dir/src" && ls ini/*.h util/*.h | xargs -n1 basename | sort | paste -sd' ')
+quietly cmake --install "$build_dir" --prefix "$work/static" --strip
+expect "static: the library's headers, no others" "$headers" \
+  "$(ls "$work/static/include/inikey" | paste -sd' ')"
+[[ -f $work/static/lib/libinikey.a && -f $work/static/share/man/man1/inikey.1.gz ]] ||
+  fail "static: libinikey.a or the manual page is missing"
+example "$work/static" static
+
+quietly cmake -S "$source_dir" -B "$work/shared-build" -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_CXX_COMPILER="$compiler" -DBUILD_SHARED_LIBS=ON -DINIKEY_BUILD_TESTS=OFF \
+  -DINIKEY_BUILD_BENCHMARKS=OFF
+quietly cmake --build "$work/shared-build" -j2
+quietly cmake --install "$work/shared-build" --prefix "$work/shared" --strip
+example "$work/shared" shared
+expect "shared: the example needs the versioned library" "libinikey.so.${version%.*}" \
+  "$(readelf -d "$work/shared-example/mtu" | sed -n 's/.*(NEEDED).*\[\(libinikey[^]]*\)\]/\1/p')"
+
+quietly cpack -G DEB --config "$build_dir/CPackConfig.cmake" -B "$work/package"
+package=$work/package/inikey_${version}_$(dpkg --print-architecture).deb
+lintian --fail-on error,warning "$package" || fail "lintian finds errors or warnings"
+echo "ok   lintian has nothing to say"
+dpkg-deb -x "$package" "$work/root"
+for path in bin/inikey share/man/man1/inikey.1.gz share/doc/inikey/changelog.gz \
+  share/doc/inikey/copyright include/inikey/IniFile.h lib/libinikey.a; do
+  [[ -f $work/root/usr/$path ]] || fail "not in the package: $path"
+done
+expect "the unpacked tool runs" "net/mtu='1500'" \
+  "$("$work/root/usr/bin/inikey" -f "$source_dir/examples/server.ini" -S net/mtu)"
