@@ -9,11 +9,11 @@ namespace inikey {
 enum class RunMode { Read, Write, Delete };
 
 struct Options {
-  std::string iniFileName;  // -f
-  std::string keyPrefix;    // -p, as given
-  RunMode runMode = RunMode::Read;  // -w or -d, the later one winning
-  bool prependSection = false;      // -S
-  bool keysAreSections = false;     // -s
+  std::string iniFileName;             // -f
+  std::string keyPrefix;               // -p, as given
+  RunMode runMode = RunMode::Read;     // -w or -d, the later one winning
+  bool prependSection = false;         // -S
+  bool keysAreSections = false;        // -s
   std::vector<std::string> arguments;  // the positional arguments, in order
 };
 
