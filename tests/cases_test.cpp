@@ -1,19 +1,191 @@
-// The tool's behaviour, case by case, as kept in tests/cases.
+// The tool run as a user runs it, one example per case: the command line, the file
+// settings.ini before the run, and every byte that comes out of it.
 #include <fcntl.h>
-#include <sys/stat.h>
-
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <wordexp.h>
 
-#include "support/caseFile.h"
+#include <filesystem>
+#include <string>
+#include <vector>
+
 #include "support/process.h"
 
 namespace inikey::testing {
 namespace {
 
-TEST(Cases, CommandLine) { runCaseFile("options.cases"); }
-TEST(Cases, FileFormat) { runCaseFile("parse.cases"); }
-TEST(Cases, ReadAndList) { runCaseFile("read.cases"); }
-TEST(Cases, WriteAndDelete) { runCaseFile("write.cases"); }
+using namespace std::string_literals;
+
+const std::string kUsage =
+    "\nUsage:\n"
+    "    inikey -f filename [-d] [-p keys-prefix] [-S] [-s] [[section1/]key1 .. [sectionM/]keyN]\n"
+    "    inikey -f filename  -w  [-p keys-prefix] [section1/]key1=val1 .. [sectionM/]keyN=valN\n"
+    "    inikey [-h]\n\n    Common options:\n       -h             This help\n"
+    "       -f filename    Inifile filename.\n"
+    "       -p prefix      Prefix(section) used to prepend to all keys (ex. prefix/key1).\n"
+    "       -v             Verbose error output.\n\n    Read or delete options:\n"
+    "       -d             Delete keys or prefixes from inifile (defaults to none).\n"
+    "       -s             Using 'key1..keyN' as sections names.\n"
+    "       -S             Prepend section to 'key1..keyN' on output.\n"
+    "       key1..keyN     List of keys for read(defaults to all keys) or delete(keys or "
+    "sections).\n"
+    "\n    Write options:\n       -w             Write keys to inifile.\n"
+    "       k1=v1..kN=vN   Key-value pairs for write to inifile.\n\n";
+
+const std::string kFile =
+    "top=0\n[net]\nip=1\n-S=dash\nempty=\nquote=it's\nmarker=__QZ_DEFVAL__\nlower=__qz_defval__\n"
+    "[net/]\nip=2\n[net/eth0]\nip=3\n[empty]\n[order]\nb=2\nA=1\nc=3\nZ=4\n";
+const std::string kSettings =
+    "; settings\ntop=0\n\n[General]\nName = first\n[a/b]\nk=1\n[sec]\nk=2\nj=3\n";
+
+struct Run {
+  std::string file = kFile;  // settings.ini before
+  std::string out = {}, err = {};
+  int status = 0;
+  const char* after = nullptr;  // settings.ini afterwards; unchanged when null
+};
+
+struct Case {
+  const char* name;
+  const char* args;  // the words after "inikey", as a shell splits them
+  Run run;
+};
+
+// Hand-formatted: a case reads as one example, its name and command line on its first line.
+// clang-format off
+const Case kCases[] = {
+    // The command line.
+    {"Help", "-h", {.err = kUsage, .status = 1}},
+    {"NoArguments", "", {.err = "filename is empty\n" + kUsage, .status = 1}},
+    {"SecondFile", "-f settings.ini -f settings.ini",
+     {.err = "unexpected key: '-f'\n" + kUsage, .status = 1}},
+    {"SecondPrefix", "-p net -p lan -f settings.ini",
+     {.err = "unexpected key: '-p'\n" + kUsage, .status = 1}},
+    {"PrefixTakesNoOption", "-p -f settings.ini",
+     {.err = "unexpected argument of '-p': -f\n" + kUsage, .status = 1}},
+    {"UnknownOption", "-f settings.ini -x",
+     {.err = inikeyBinary() + ": invalid option -- 'x'\n" + kUsage, .status = 1}},
+    {"DeleteWithoutKeys", "-d -f settings.ini",
+     {.err = "arguments mismatch\n" + kUsage, .status = 1}},
+    {"MissingFileIsNotCreated", "-w -f missing.ini a=1",
+     {.err = "file 'missing.ini' is not accessible\n", .status = 1}},
+    {"UnreadableFileIsNotSaved", "-f . -w k=v", {.err = "file '.' could not be read\n"}},
+    {"EmptyFileAndPrefixCountAsNone", "-f '' -f settings.ini -p '' -p net ip", {.out = "ip='1'\n"}},
+    {"OptionsAsGetoptTakesThem", "-vSfsettings.ini ip -pnet -- -S",
+     {.out = "net/ip='1'\nnet/-S='dash'\n"}},
+    {"PrefixGetsOneSlash", "-f settings.ini -p net -v -S ip net/ip eth0/ip",
+     {.out = "net/ip='1'\nnet/eth0/ip='3'\n", .err = "section 'net/net': key 'ip' is not found\n"}},
+    {"PrefixKeepsItsSlashes", "-f settings.ini -p net// -S ip", {.out = "net//ip='2'\n"}},
+    {"PrefixWithSlash", "-f settings.ini -p net/ ip", {.out = "ip='1'\n"}},
+    {"PrefixOfSlashAlone", "-f settings.ini -p / -S top", {.out = "/top='0'\n"}},
+    {"LaterDeleteWins", "-w -d -f settings.ini s/k",
+     {.file = "k=0\n[s]\nk=1\n", .after = "[]\nk=0\n\n[s]\n\n"}},
+    {"LaterWriteWins", "-d -w -s -S -f settings.ini s/k=9",
+     {.file = "k=0\n[s]\nk=1\n", .after = "[]\nk=0\n\n[s]\nk=9\n\n"}},
+
+    // Reading keys.
+    {"KeysInCommandLineOrder", "-f settings.ini top net/quote net/empty top",
+     {.out = "top='0'\nquote='it's'\nempty=''\ntop='0'\n"}},
+    {"NamesAsAsked", "-f settings.ini -S NET/IP top", {.out = "NET/IP='1'\n/top='0'\n"}},
+    {"MissingKeysAreQuiet", "-f settings.ini net/mtu nosuch/ip net/marker", {}},
+    {"MissingKeysUnderV", "-f settings.ini -v net/mtu nosuch/ip net/ net/marker net/lower",
+     {.out = "lower='__qz_defval__'\n",
+      .err = "section 'net': key 'mtu' is not found\nsection 'nosuch': key 'ip' is not found\n"
+             "section 'net': key '' is not found\nsection 'net': key 'marker' is not found\n"}},
+    {"SpellingsOfOneSection", "-f settings.ini -S net/A NET/b x/k",
+     {.file = "[Net]\na=1\n[x]\nk=v\n[NET]\nb=2\n[net]\na=3\n",
+      .out = "net/A='3'\nNET/b='2'\nx/k='v'\n"}},
+    {"ZeroByteEndsItsRead", "-f settings.ini -S",
+     {.file = "[s]\na=1\0junk\nb=2\n"s, .out = "s/a='1b=2'\n"}},
+
+    // Listing sections.
+    {"Sections", "-f settings.ini -s -S NET/ETH0 nosuch order '' NET/ETH0",
+     {.out = "NET/ETH0/ip='3'\norder/A='1'\norder/b='2'\norder/c='3'\norder/Z='4'\n/top='0'\n"
+             "NET/ETH0/ip='3'\n"}},
+    {"SectionsAfterPrefix", "-f settings.ini -p net -s eth0", {.out = "ip='3'\n"}},
+    {"MissingSectionsUnderV", "-f settings.ini -v -s empty nosuch",
+     {.err = "section 'empty' is not found\nsection 'nosuch' is not found\n"}},
+    {"EverySection", "-f settings.ini -s -S -p /",
+     {.file = "k=v\n[s]\nk=w\n", .out = "/k='v'\ns/k='w'\n"}},
+    {"SectionsStartingWithPrefix", "-f settings.ini -p net -S",
+     {.file = "[Net2]\na=1\n[net]\nb=2\n[net/eth0]\nc=3\n[network]\nd=4\n[lan/net]\ne=5\n",
+      .out = "net/b='2'\nnet/eth0/c='3'\nnetwork/d='4'\n"}},
+    {"NoKeysNoOutput", "-f settings.ini", {.file = "; only a comment\n[header]\n"}},
+
+    // The file format, shown by a rewrite that changes nothing.
+    {"LinesAndValues", "-f settings.ini -d nosuch",
+     {.file = "  key \t=  some value \r\n\v\bk\v=\bv\b\v\n; c=1\n  # d=2\n\t;e=3\n"
+              "k2=v ; no comment\na;b=1\njust words\n=v\n = v\ne=\na = b = c\n"
+              "[q]\na=\"  x  \"\nb=\"\"\nc=\"\nd=\"\"x\"y\"\"\ne=\"x\nf=x\"\ng='v'\nh = \" v \" \n",
+      .after = "[]\na=b = c\na;b=1\ne=\nk=v\nk2=v ; no comment\nkey=some value\n\n"
+               "[q]\na=  x  \nb=\nc=\nd=x\"y\ne=\"x\nf=x\"\ng='v'\nh= v \n\n"}},
+    {"Headers", "-f settings.ini -d nosuch",
+     {.file = "a=1\n [[ [ name ] ]] \nk=1\n[a[b]c]\nk=2\n[a=b]\nk=3\n[\vv\v]\nk=4\n[]\n"
+              "[s] ; c=1\n[\n[t\nk=v\n[also empty]\n[ \t ]\nj=w",
+      .after = "[]\n[s] ; c=1\na=1\nj=w\nk=v\n\n[\vv\v]\nk=4\n\n[a=b]\nk=3\n\n[a[b]c]\nk=2\n\n"
+               "[name]\nk=1\n\n"}},
+    {"NamesFoldOnlyAsciiLetters", "-f settings.ini -d nosuch",
+     {.file = "[Net]\na=1\nKey=1\n[x]\nk=v\n[NET]\nb=2\nKEY=2\n[\xC3\xA9]\nk=1\n[\xC3\x89]\nk=2\n"
+              "[b]\nZ=1\ny=2\nx=3\n[A]\nk=v\n",
+      .after = "[A]\nk=v\n\n[b]\nx=3\ny=2\nZ=1\n\n[Net]\na=1\nb=2\nKey=2\n\n[x]\nk=v\n\n"
+               "[\xC3\x89]\nk=2\n\n[\xC3\xA9]\nk=1\n\n"}},
+    {"SavedBlanksAndQuotesDoNotComeBack", "-f settings.ini -S",
+     {.file = "[]\nk=  padded \nnew=\"quoted\"\n\n[sec]\n=empty\n\n",
+      .out = "/k='padded'\n/new='quoted'\n"}},
+
+    // Writing and deleting.
+    {"WriteKeepsSpellingsAndSorts", "-f settings.ini -w general/NAME=y top=0",
+     {.file = kSettings,
+      .after = "[]\ntop=0\n\n[a/b]\nk=1\n\n[General]\nName=y\n\n[sec]\nj=3\nk=2\n\n"}},
+    {"PairWithoutEqualsSavesNothing", "-f settings.ini -w -p sec a=1 b c=3",
+     {.file = kSettings, .err = "wrong format of key value pair: 'b'\n" + kUsage, .status = 1}},
+    {"WriteIntoEmptyFile",
+     "-f settings.ini -w k= a=b=c sec/k=a/b s1/s2/k=v =v sec/=w 'k = v' x=1 X=2",
+     {.file = "",
+      .after = "[]\n=v\na=b=c\nk=\nk = v\nx=2\n\n[s1/s2]\nk=v\n\n[sec]\n=w\nk=a/b\n\n"}},
+    {"WriteAfterPrefix", "-f settings.ini -w -p sec k=v sub/k=w/x",
+     {.file = "", .after = "[sec]\nk=v\n\n[sec/sub]\nk=w/x\n\n"}},
+    {"DeleteLeavesEmptySections", "-f settings.ini -d top A/B/K general/NAME",
+     {.file = kSettings, .after = "[]\n\n[a/b]\n\n[General]\n\n[sec]\nj=3\nk=2\n\n"}},
+    {"DeleteAfterPrefix", "-f settings.ini -d -p sec k nosuch",
+     {.file = kSettings,
+      .after = "[]\ntop=0\n\n[a/b]\nk=1\n\n[General]\nName=first\n\n[sec]\nj=3\n\n"}},
+    {"DeleteSectionAfterPrefix", "-f settings.ini -d -s -p a b",
+     {.file = kSettings, .after = "[]\ntop=0\n\n[General]\nName=first\n\n[sec]\nj=3\nk=2\n\n"}},
+    {"DeleteMissingUnderV", "-f settings.ini -d -v sec/ sec/k SEC/K nosuch/k",
+     {.file = kSettings,
+      .err = "section 'sec': key '' is not found\nsection 'SEC': key 'K' is not found\n"
+             "section 'nosuch': key 'k' is not found\n",
+      .after = "[]\ntop=0\n\n[a/b]\nk=1\n\n[General]\nName=first\n\n[sec]\nj=3\n\n"}},
+    {"DeleteEverything", "-f settings.ini -d -s -v '' a/b general sec nosuch",
+     {.file = kSettings, .err = "section 'nosuch' is not found\n", .after = ""}},
+};
+// clang-format on
+
+// Shown in test lists and failures instead of the bytes of the object.
+void PrintTo(const Case& c, std::ostream* out) { *out << "inikey " << c.args; }
+
+class Tool : public ::testing::TestWithParam<Case> {};
+
+TEST_P(Tool, Runs) {
+  const auto& c = GetParam().run;
+  wordexp_t words;
+  ASSERT_EQ(::wordexp(GetParam().args, &words, WRDE_NOCMD | WRDE_UNDEF), 0);
+  const std::vector<std::string> args(words.we_wordv, words.we_wordv + words.we_wordc);
+  ::wordfree(&words);
+  TempDir folder;
+  writeFile(folder / "settings.ini", c.file);
+  const RunResult result = runInikey(args, folder.path());
+  EXPECT_EQ(result.out, c.out);
+  EXPECT_EQ(result.err, c.err);
+  EXPECT_EQ(result.status, c.status);
+  EXPECT_EQ(readFile(folder / "settings.ini"), c.after != nullptr ? c.after : c.file);
+  // Nothing else is made: no file for a name that was not there, no file left behind.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, Tool, ::testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // A modification time of 0 is also what a missing file gives; such a file must
 // still be read, or a write would save a document without its content.

@@ -1,18 +1,16 @@
 #include "support/process.h"
 
 #include <fcntl.h>
-#include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
-
-extern char** environ;
 
 namespace inikey::testing {
 
@@ -21,66 +19,51 @@ std::string inikeyBinary() { return INIKEY_BINARY; }
 RunResult runInikey(const std::vector<std::string>& args, const std::filesystem::path& folder,
                     const std::string& binary) {
   TempDir capture;
-  const std::string outPath = capture / "stdout";
-  const std::string errPath = capture / "stderr";
-
-  std::vector<char*> argv;
-  argv.push_back(const_cast<char*>(binary.c_str()));
+  const std::string out = capture / "out", err = capture / "err";
+  std::vector<char*> argv = {const_cast<char*>(binary.c_str())};
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
 
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                   0600);
-  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                   0600);
+  posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT, 0600);
+  posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT, 0600);
   posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
-
-  RunResult result;
   pid_t pid = 0;
   const int error = posix_spawn(&pid, binary.c_str(), &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
+  RunResult result;
+  int status = 0;
   if (error != 0) {
     ADD_FAILURE() << "cannot start " << binary << ": " << std::strerror(error);
-    return result;
+  } else {
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    result = {readFile(out), readFile(err),
+              WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status)};
   }
-  int status = 0;
-  while (waitpid(pid, &status, 0) < 0) {
-  }
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  result.out = readFile(outPath);
-  result.err = readFile(errPath);
   return result;
 }
 
 TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "inikey-test-XXXXXX").string();
+  std::string pattern = std::filesystem::temp_directory_path() / "inikey-test-XXXXXX";
   if (mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "mkdtemp: " << std::strerror(errno);
   path_ = pattern;
 }
 
-TempDir::~TempDir() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
-
 std::string readFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    ADD_FAILURE() << "cannot read " << path;
-    return {};
-  }
+  if (!in) ADD_FAILURE() << "cannot read " << path;
   std::ostringstream content;
   content << in.rdbuf();
   return content.str();
 }
 
 void writeFile(const std::filesystem::path& path, const std::string& content) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << content;
-  if (!out.flush()) ADD_FAILURE() << "cannot write " << path;
+  if (!(std::ofstream(path, std::ios::binary) << content).flush()) {
+    ADD_FAILURE() << "cannot write " << path;
+  }
 }
 
 }  // namespace inikey::testing

@@ -16,18 +16,20 @@ struct RunResult {
 // The path of the built binary.
 std::string inikeyBinary();
 
-// Runs the built inikey (or binary) with args (argv[0] is the binary's path) in folder
-// and returns what it printed and its status. Standard input is /dev/null.
+// Runs the built inikey (or binary) with args (argv[0] is its path) in folder, standard
+// input /dev/null.
 RunResult runInikey(const std::vector<std::string>& args,
                     const std::filesystem::path& folder = std::filesystem::current_path(),
                     const std::string& binary = inikeyBinary());
 
-// A fresh folder under the system's temporary folder, removed with all its content
-// at the end of the scope.
+// A fresh folder under the system's temporary folder, removed with its content at scope end.
 class TempDir {
  public:
   TempDir();
-  ~TempDir();
+  ~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
 
