@@ -1,25 +1,27 @@
-// Files in memory for the fuzz targets: the tool's code opens files by path, and a
-// memory file gives it one without touching a disk.
+// A file in memory for the fuzz targets: the tool's code opens files by path, and
+// /proc/self/fd/N opens the memory file again without touching a disk.
 #pragma once
 
+#include <sys/mman.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <string_view>
 
 namespace inikey::fuzzing {
 
-// A file that lives in memory, open as fd, and a path that opens it again.
-struct MemoryFile {
-  int fd = -1;
-  std::string path;  // "/proc/self/fd/N"
-};
+// The path of the one memory file, which now holds bytes and nothing more. Aborts on failure.
+inline const std::string& memoryFileWith(std::string_view bytes) {
+  static const std::string path = "/proc/self/fd/" + std::to_string(::memfd_create("fuzz", 0));
+  if (!(std::ofstream(path, std::ios::binary) << bytes).flush()) std::abort();
+  return path;
+}
 
-// Creates an empty memory file. Aborts when the system refuses one.
-MemoryFile makeMemoryFile();
-
-// Replaces the file's content with bytes and puts fd's offset back to 0. Aborts on failure.
-void setContent(const MemoryFile& file, std::string_view bytes);
-
-// The file's whole content. Aborts on failure.
-std::string content(const MemoryFile& file);
+inline std::string contentOf(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
 
 }  // namespace inikey::fuzzing

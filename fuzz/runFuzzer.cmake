@@ -7,7 +7,6 @@ execute_process(
     -max_total_time=${SECONDS}
     -timeout=10
     -max_len=4096
-    -dict=${DICTIONARY}
     -print_final_stats=1
     -artifact_prefix=${WORK}/
     ${WORK}/corpus ${SEEDS}
