@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,6 +18,9 @@ std::string inikeyBinary() { return INIKEY_BINARY; }
 
 RunResult runInikey(const std::vector<std::string>& args, const std::filesystem::path& folder,
                     const std::string& binary) {
+  // A faulty build that writes without end fails soon instead of filling the disk.
+  static const rlimit kLargestFile = {256 << 20, 256 << 20};
+  ::setrlimit(RLIMIT_FSIZE, &kLargestFile);
   TempDir capture;
   const std::string out = capture / "out", err = capture / "err";
   std::vector<char*> argv = {const_cast<char*>(binary.c_str())};
