@@ -19,7 +19,7 @@ namespace {
 using namespace std::string_literals;
 
 // Text and set, then what the left, right and both-ends trims leave; every form must agree.
-TEST(Trim, EveryFormAgrees) {
+TEST(TrimAndCase, EveryFormAgrees) {
   const std::tuple<std::string, const char*, std::string, std::string, std::string> cases[] = {
       {"", nullptr, "", "", ""},
       {" \t \t", nullptr, "", "", ""},
@@ -40,9 +40,7 @@ TEST(Trim, EveryFormAgrees) {
   std::string text = "\b\v key \r\n";
   trim(text);
   EXPECT_EQ(text, "key");
-}
-
-TEST(CaseCopy, ChangesOnlyAsciiLetters) {
+  // Case copies change the ASCII letters only.
   EXPECT_EQ(toUpperCopy("aZ09@[`{\xC3\xA9"), "AZ09@[`{\xC3\xA9");
   EXPECT_EQ(toLowerCopy("aZ09@[`{\xC3\x89"), "az09@[`{\xC3\x89");
 }
@@ -76,9 +74,7 @@ TEST(Fields, CountedFromEitherEndAndCutToTheText) {
   EXPECT_EQ(fieldAt("a\tb\nc\rd\ve\bf\fg  h", nullptr, 5) + fieldAt("a  b", nullptr, 1), "f\fg");
   EXPECT_EQ(fieldAt("a;b,c", ";,", 1) + fieldAt("a\0b"s, '\0', 1) + fieldAt("a\0b"s, " ", 0),
             "bba\0b"s);  // a NUL byte is never in a C-string set
-}
-
-TEST(CharacterTests, DigitsOnlyAndPrintableAscii) {
+  // The character tests of the same header: digits only; printable ASCII up to a NUL byte.
   EXPECT_TRUE(isDigits("0189") && !isDigits("") && !isDigits("+1") && !isDigits("/:"));
   EXPECT_TRUE(isPrintable("") && isPrintable(" ~") && isPrintable("1\0\t"s));
   for (const char* text : {"\x1F", "\x7F", "\xE9"}) EXPECT_FALSE(isPrintable(text)) << text;
