@@ -148,7 +148,7 @@ const Case kCases[] = {
      {.file = "", .after = "[sec]\nk=v\n\n[sec/sub]\nk=w/x\n\n"}},
     {"DeleteLeavesEmptySections", "-f settings.ini -d top A/B/K general/NAME",
      {.file = kSettings, .after = "[]\n\n[a/b]\n\n[General]\n\n[sec]\nj=3\nk=2\n\n"}},
-    {"DeleteAfterPrefix", "-f settings.ini -d -p sec k nosuch",
+    {"DeleteAfterPrefix", "-f settings.ini -d -S -p sec k nosuch",
      {.file = kSettings,
       .after = "[]\ntop=0\n\n[a/b]\nk=1\n\n[General]\nName=first\n\n[sec]\nj=3\n\n"}},
     {"DeleteSectionAfterPrefix", "-f settings.ini -d -s -p a b",

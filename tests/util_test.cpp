@@ -49,6 +49,7 @@ TEST(TrimAndCase, EveryFormAgrees) {
 // for one field with fieldAt too.
 TEST(Fields, CountedFromEitherEndAndCutToTheText) {
   const std::tuple<std::string, int, int, std::string> cases[] = {
+      {"abc", -1, -1, "abc"},
       {"a,b,c", -1, -1, "c"},
       {"a,b,c", -3, -3, "a"},
       {"a,b,c", 3, 3, ""},
