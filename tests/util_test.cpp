@@ -49,20 +49,11 @@ TEST(TrimAndCase, EveryFormAgrees) {
 // for one field with fieldAt too.
 TEST(Fields, CountedFromEitherEndAndCutToTheText) {
   const std::tuple<std::string, int, int, std::string> cases[] = {
-      {"abc", -1, -1, "abc"},
-      {"a,b,c", -1, -1, "c"},
-      {"a,b,c", -3, -3, "a"},
-      {"a,b,c", 3, 3, ""},
-      {"a,b,c", -4, -4, ""},
-      {"a,b,c", INT_MIN, INT_MIN, ""},
-      {"a,,b", 2, 2, "b"},
-      {",a", 0, 0, ""},
-      {"a,", -1, -1, ""},
-      {"a,b,c,d", 1, 2, "b,c"},
-      {"a,b,c,d", 2, -1, "c,d"},
-      {"a,b,c,d", INT_MIN, INT_MAX, "a,b,c,d"},
-      {"a,b,c,d", 2, 1, ""},
-      {",a,", 0, 2, ",a,"}};
+      {"abc", -1, -1, "abc"},   {"a,b,c", -1, -1, "c"},    {"a,b,c", -3, -3, "a"},
+      {"a,b,c", 3, 3, ""},      {"a,b,c", -4, -4, ""},     {"a,b,c", INT_MIN, INT_MIN, ""},
+      {"a,,b", 2, 2, "b"},      {",a", 0, 0, ""},          {"a,", -1, -1, ""},
+      {"a,b,c,d", 1, 2, "b,c"}, {"a,b,c,d", 2, -1, "c,d"}, {"a,b,c,d", INT_MIN, INT_MAX, "a,b,c,d"},
+      {"a,b,c,d", 2, 1, ""},    {",a,", 0, 2, ",a,"}};
   for (const auto& [text, first, last, expected] : cases) {
     SCOPED_TRACE(text + " " + std::to_string(first) + " " + std::to_string(last));
     EXPECT_EQ(fieldRange(text, ',', first, last), expected);
