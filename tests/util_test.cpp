@@ -41,8 +41,8 @@ TEST(TrimAndCase, EveryFormAgrees) {
   trim(text);
   EXPECT_EQ(text, "key");
   // Case copies change the ASCII letters only.
-  EXPECT_EQ(toUpperCopy("aZ09@[`{\xC3\xA9"), "AZ09@[`{\xC3\xA9");
-  EXPECT_EQ(toLowerCopy("aZ09@[`{\xC3\x89"), "az09@[`{\xC3\x89");
+  EXPECT_EQ(toUpperCopy("azAZ09@[`{\xC3\xA9"), "AZAZ09@[`{\xC3\xA9");
+  EXPECT_EQ(toLowerCopy("azAZ09@[`{\xC3\x89"), "azaz09@[`{\xC3\x89");
 }
 
 // Text, first and last field, expected; with the separator byte and the one-byte set, and
@@ -64,7 +64,7 @@ TEST(Fields, CountedFromEitherEndAndCutToTheText) {
   }
   // The null set is blank, tab, line feed, carriage return, vertical tab and backspace.
   EXPECT_EQ(fieldAt("a\tb\nc\rd\ve\bf\fg  h", nullptr, 5) + fieldAt("a  b", nullptr, 1), "f\fg");
-  EXPECT_EQ(fieldAt("a;b,c", ";,", 1) + fieldAt("a\0b"s, '\0', 1) + fieldAt("a\0b"s, " ", 0),
+  EXPECT_EQ(fieldAt("a;b,c", ";,", 1) + fieldAt("a\0b"s, '\0', -1) + fieldAt("a\0b"s, " ", 0),
             "bba\0b"s);  // a NUL byte is never in a C-string set
   // The character tests of the same header: digits only; printable ASCII up to a NUL byte.
   EXPECT_TRUE(isDigits("0189") && !isDigits("") && !isDigits("+1") && !isDigits("/:"));
@@ -95,14 +95,17 @@ TEST(ParseInteger, ThirtyTwoAndSixteenBitsWhateverTheWidthOfLong) {
       {"4294967296", 10, false, UINT32_MAX, false, INT32_MAX},
       {"2147483647", 10, true, INT32_MAX, true, INT32_MAX},
       {"2147483648", 10, true, 2147483648, false, INT32_MAX},
-      {"-2147483648", 10, false, kUntouched, true, INT32_MIN},
+      {"-99999999999999999999", 10, false, kUntouched, false, INT32_MIN},  // a range error
+      {"-2147483648", 10, false, kUntouched, true, INT32_MIN},             // must not stay in errno
       {"-2147483649", 10, false, kUntouched, false, INT32_MIN},
       {"65535", 10, true, 65535, true, 65535},
       {"65536", 10, true, 65536, true, 65536},
       {"7 ", 10, false, 7, false, 7},
       {"", 10, false, kUntouched, false, kUntouched},
       {" -1", 10, true, UINT32_MAX, true, -1},  // strtoul negates after a blank
+      {" -4294967295", 10, true, 1, false, INT32_MIN},
       {" -4294967296", 10, false, UINT32_MAX, false, INT32_MIN},
+      {"0", 10, true, 0, true, 0},
       {"0xFFFFFFFF", 16, true, UINT32_MAX, false, INT32_MAX},
       {"0x100000000", 0, false, UINT32_MAX, false, INT32_MAX},
       {"1", 37, false, 0, false, 0}};
@@ -134,7 +137,8 @@ TEST(ParseReal, OverflowAndUnderflowFailSubnormalsDoNot) {
       {"1.7976931348623157e308", true, DBL_MAX, false, HUGE_VALF},
       {"1e-400", false, 0, false, 0},
       {"1e-310", true, 1e-310, false, 0},
-      {"1e-40", true, 1e-40, true, 1e-40f}};
+      {"1e-40", true, 1e-40, true, 1e-40f},
+      {"0", true, 0, true, 0}};  // after a range error
   for (const auto& [text, doubleOk, doubleStored, floatOk, floatStored] : cases) {
     double asDouble = 7;
     float asFloat = 7;
