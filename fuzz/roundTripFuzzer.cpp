@@ -2,6 +2,7 @@
 // keys, values and spellings, and the file holds exactly the saved layout; entries that the
 // layout cannot carry are taken out first. A load of some sections, as a read run makes,
 // gives exactly those sections of the whole.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -29,6 +30,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
       inikey::fuzzing::memoryFileWith({reinterpret_cast<const char*>(data), size});
   inikey::IniFile document(path);
   check(document.loaded, "the file loads");
+
+  inikey::EntryList entries = {{"kept", ""}};
+  document.getSectionEntries("\n", entries);  // no name holds a line feed
+  check(entries.size() == 1, "a missing section leaves the entries alone");
+  for (const auto& [sectionName, keys] : document.sections) {
+    document.getSectionEntries(std::string(sectionName), entries);
+    check(std::equal(entries.begin(), entries.end(), keys.begin(), keys.end(),
+                     [](const auto& a, const auto& b) {
+                       return std::string_view(a.first) == b.first &&
+                              std::string_view(a.second) == b.second;
+                     }),
+          "a section's entries are its keys in order");
+  }
 
   inikey::SectionFilter some;
   inikey::SectionMap wanted;
