@@ -8,6 +8,7 @@
 #include <string>
 #include <tuple>
 
+#include "util/contentHash.h"
 #include "util/convert.h"
 #include "util/fields.h"
 #include "util/format.h"
@@ -70,6 +71,22 @@ TEST(Fields, CountedFromEitherEndAndCutToTheText) {
   EXPECT_TRUE(isDigits("0189") && !isDigits("") && !isDigits("+1") && !isDigits("/:"));
   EXPECT_TRUE(isPrintable("") && isPrintable(" ~") && isPrintable("1\0\t"s));
   for (const char* text : {"\x1F", "\x7F", "\xE9"}) EXPECT_FALSE(isPrintable(text)) << text;
+}
+
+// A file is hashed in reads of whatever size the system returns: the digest must not
+// depend on where they split it, and one changed byte must change it.
+TEST(ContentHash, SplitAnywhereSameDigestAnyChangeAnother) {
+  const std::string text = "[net]\nip=10.0.0.1\nmtu=9000\n\n[ntp]\nserver=pool.example.org\n\n";
+  ContentHash whole;
+  whole.add(text);
+  for (size_t at = 0; at <= text.size(); ++at) {
+    ContentHash split, changed;
+    split.add(text.substr(0, at)), split.add(text.substr(at));
+    std::string other = text;
+    other[at % text.size()] ^= 1;
+    changed.add(other);
+    EXPECT_TRUE(split.digest() == whole.digest() && changed.digest() != whole.digest()) << at;
+  }
 }
 
 TEST(ParseBool, WholeWordsInAnyCaseElseUntouched) {

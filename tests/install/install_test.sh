@@ -27,12 +27,6 @@ quietly() { "$@" >"$work/log" 2>&1 || { cat "$work/log"; fail "$*"; }; }
 
 page=$source_dir/docs/inikey.1
 expect "mandoc -T lint has nothing to say" "" "$(mandoc -T lint -W style "$page" 2>&1)"
-# The usage text lists each option as "       -x   ...", OPTIONS as ".B \-x" or ".BI \-x".
-for option in $("$build_dir/inikey" -h 2>&1 | sed -n 's/^ *-\([A-Za-z]\) .*/\1/p'); do
-  sed -n '/^\.SH OPTIONS/,/^\.SH /p' "$page" | grep -Eq "^\.(B|BI) \\\\-$option( |\$)" ||
-    fail "-$option is not described under OPTIONS"
-done
-echo "ok   every option is described"
 
 # Builds examples/library against the inikey under PREFIX as another project would, with
 # warnings as errors so that the installed headers stay clean, and runs it.
