@@ -38,6 +38,13 @@ const std::string kFile =
 const std::string kSettings =
     "; settings\ntop=0\n\n[General]\nName = first\n[a/b]\nk=1\n[sec]\nk=2\nj=3\n";
 
+// More key lines in one section than a sort orders by insertion, two keys repeated.
+const std::string kLongSection = [] {
+  std::string text = "[s]\n";
+  for (int i = 10; i < 50; ++i) text.append("k").append(std::to_string(i)).append("=1\n");
+  return text + "K17=second\nk30=again\n";
+}();
+
 struct Run {
   std::string file = kFile;  // settings.ini before
   std::string out = {}, err = {};
@@ -96,6 +103,8 @@ const Case kCases[] = {
     {"SpellingsOfOneSection", "-f settings.ini -S net/A NET/b x/k",
      {.file = "[Net]\na=1\n[x]\nk=v\n[NET]\nb=2\n[net]\na=3\n",
       .out = "net/A='3'\nNET/b='2'\nx/k='v'\n"}},
+    {"RepeatsInALongSection", "-f settings.ini s/k17 s/K30",
+     {.file = kLongSection, .out = "k17='second'\nK30='again'\n"}},
     {"ZeroByteEndsItsRead", "-f settings.ini -S",
      {.file = "[s]\na=1\0junk\nb=2\n"s, .out = "s/a='1b=2'\n"}},
 

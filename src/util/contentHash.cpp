@@ -64,7 +64,6 @@ void ContentHash::add(std::string_view bytes) {
     bytes.remove_prefix(taken);
     if (pendingSize_ < kStripe) return;
     addStripe(pending_);
-    pendingSize_ = 0;
   }
   for (; bytes.size() >= kStripe; bytes.remove_prefix(kStripe)) addStripe(bytes.data());
   std::memcpy(pending_, bytes.data(), bytes.size());
