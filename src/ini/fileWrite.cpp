@@ -10,10 +10,10 @@
 #include <cstdint>
 #include <memory>
 
+#include "ini/readLines.h"
+
 namespace inikey {
 namespace {
-
-constexpr size_t kReadBlock = size_t{256} << 10;
 
 // Where blocks cannot be reserved: refuses a text that would not fit into the
 // file's blocks and the free ones, counting the pointer blocks that file systems
@@ -37,9 +37,9 @@ int checkFreeSpace(int fd, size_t size) {
 
 int hashContent(int fd, ContentDigest& digest) {
   ContentHash hash;
-  auto buffer = std::make_unique_for_overwrite<char[]>(kReadBlock);
+  auto buffer = std::make_unique_for_overwrite<char[]>(kReadBlockSize);
   for (off_t offset = 0;;) {
-    const ssize_t count = ::pread(fd, buffer.get(), kReadBlock, offset);
+    const ssize_t count = ::pread(fd, buffer.get(), kReadBlockSize, offset);
     if (count < 0) {
       if (errno == EINTR) continue;
       return errno;
