@@ -25,18 +25,18 @@ _inikey_keys() {
 }
 
 # Sets REPLY to WORD as the shell will pass it on: quotes and backslashes removed,
-# a quote still open taken as closed. bash-completion's dequote evaluates the
-# word, which runs what it holds and fails on an open quote.
+# a quote still open taken as closed, and QUOTE to that quote. bash-completion's
+# dequote evaluates the word, which runs what it holds and fails on an open quote.
 _inikey_dequote() {
-  local word=$1 quote='' char i
-  REPLY=''
+  local word=$1 char i
+  REPLY='' QUOTE=''
   for ((i = 0; i < ${#word}; i++)); do
     char=${word:i:1}
-    if [[ $char == \\ && $quote != \' ]] && [[ -z $quote || ${word:i+1:1} == [\"\\\$\`] ]]; then
+    if [[ $char == \\ && $QUOTE != \' ]] && [[ -z $QUOTE || ${word:i+1:1} == [\"\\\$\`] ]]; then
       REPLY+=${word:i+1:1}
       ((i += 1))
-    elif [[ $char == [\"\'] && ( -z $quote || $char == "$quote" ) ]]; then
-      [[ -z $quote ]] && quote=$char || quote=''
+    elif [[ $char == [\"\'] && ( -z $QUOTE || $char == "$QUOTE" ) ]]; then
+      [[ -z $QUOTE ]] && QUOTE=$char || QUOTE=''
     else
       REPLY+=$char
     fi
@@ -96,7 +96,7 @@ _inikey() {
       esac
     done
   done
-  local REPLY
+  local REPLY QUOTE
   _inikey_dequote "$file"
   file=$REPLY
   [[ $file == "~/"* ]] && file=$HOME/${file#"~/"}
@@ -141,9 +141,14 @@ _inikey() {
       _inikey_sections "$file" "$path" ${#prefix} /
       _inikey_keys "$program" "$file" "$section" "${path##*/}" "${lead#"$prefix"}" "$suffix")
   fi
-  # bash quotes the names as the word began, in quotes or not; a section or a
+  # In an open quote bash quotes the names itself; outside one it would escape "="
+  # and ":" too, so they go back escaped as the shell reads them. A section or a
   # pair to write is not the end of the word.
-  compopt -o filenames 2>/dev/null
+  if [[ -n $QUOTE ]]; then
+    compopt -o filenames 2>/dev/null
+  elif ((${#COMPREPLY[@]})); then
+    mapfile -t COMPREPLY < <(printf '%q\n' "${COMPREPLY[@]}")
+  fi
   [[ ${#COMPREPLY[@]} -eq 1 && ${COMPREPLY[0]} == *[/=] ]] && compopt -o nospace 2>/dev/null
   declare -F __ltrim_colon_completions >/dev/null && __ltrim_colon_completions "$cur"
   return 0

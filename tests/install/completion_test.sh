@@ -56,10 +56,10 @@ run_cases() {
   check "pairs under the prefix" "eth0/ ip= mtu= netmask=" 6 inikey -w -p net -f server.ini ""
   check "nothing for a value" "" 6 inikey -f server.ini -w hostname = t
   # The file's name is dequoted as the shell will pass it.
-  check "headers read as the tool reads them" "my sec x" 4 inikey -f "'spaced.ini'" -s ""
-  # bash quotes the names itself, as the word began: they go back unquoted.
+  check "headers read as the tool reads them" 'my\ sec x' 4 inikey -f "'spaced.ini'" -s ""
+  # In an open quote bash quotes the names itself: they go back unquoted.
   check "a word in an open quote" "my sec/my key" 3 inikey -f spaced.ini '"my sec/my'
-  check "a word with a backslash" "my sec/my key" 3 inikey -f spaced.ini 'my\ sec/'
+  check "a word with a backslash" 'my\ sec/my\ key' 3 inikey -f spaced.ini 'my\ sec/'
   return "$failures"
 }
 
@@ -102,7 +102,8 @@ compadd() {
 EOF
   LC_ALL=C timeout 120 zsh -f -s <<'EOF' || failures=$((failures + $?))
 zmodload zsh/zpty
-zpty bash "bash --rcfile $work/bashrc -i"
+zpty bash "bash --rcfile $work/bashrc -i" 2>/dev/null ||
+  { print "no pseudo terminal (/dev/pts not mounted?): no shell is tried on a terminal"; exit 0 }
 zpty zsh "ZDOTDIR=$work zsh -i"
 integer failures=0
 # try SHELL TYPED OFFERED [LINE]: types TYPED and a Tab, then ^T prints the line
@@ -121,6 +122,7 @@ try() {
 }
 try bash 'inikey -w -f spaced.ini "my sec/m' - 'inikey -w -f spaced.ini "my sec/my key="'
 try bash 'inikey -f spaced.ini my' - 'inikey -f spaced.ini my\ sec/'
+try bash 'inikey -w -f server.ini net/m' - 'inikey -w -f server.ini net/mtu='
 try zsh 'inikey -' '-S -d -f -h -p -s -v -w'
 try zsh 'inikey -f s' 'server.ini spaced.ini'
 try zsh 'inikey -vSfserver.ini ' 'hostname log/ net/ net/eth0/ ntp/ timezone'

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # What users get, checked from outside: the manual page against mandoc's linter, the
 # install with the library example built against the static and the shared library,
-# and the Debian package against lintian.
+# and the Debian packages against lintian.
 # Usage: install_test.sh BUILD_DIR SOURCE_DIR CXX_COMPILER VERSION
 # Exits 77 (skipped) where a tool it needs is missing.
 set -euo pipefail
@@ -10,7 +10,7 @@ source_dir=$2
 compiler=$3
 version=$4
 
-for tool in mandoc cpack dpkg-deb dpkg-shlibdeps lintian readelf; do
+for tool in mandoc cpack dpkg-deb dpkg-architecture lintian readelf; do
   if ! command -v "$tool" >/dev/null; then
     echo "skipped: $tool is not installed (.ci/run installs what the tests need)"
     exit 77
@@ -48,8 +48,9 @@ headers=$(cd "$source_dir/src" && ls ini/*.h util/*.h | xargs -n1 basename | sor
 quietly cmake --install "$build_dir" --prefix "$work/static" --strip
 expect "static: the library's headers, no others" "$headers" \
   "$(ls "$work/static/include/inikey" | paste -sd' ')"
-[[ -f $work/static/lib/libinikey.a && -f $work/static/share/man/man1/inikey.1.gz ]] ||
-  fail "static: libinikey.a or the manual page is missing"
+for path in lib/libinikey.a share/man/man1/inikey.1.gz share/zsh/site-functions/_inikey; do
+  [[ -f $work/static/$path ]] || fail "static: not installed: $path"
+done
 example "$work/static" static
 
 quietly cmake -S "$source_dir" -B "$work/shared-build" -DCMAKE_BUILD_TYPE=Release \
@@ -61,14 +62,32 @@ example "$work/shared" shared
 expect "shared: the example needs the versioned library" "libinikey.so.${version%.*}" \
   "$(readelf -d "$work/shared-example/mtu" | sed -n 's/.*(NEEDED).*\[\(libinikey[^]]*\)\]/\1/p')"
 
-quietly cpack -G DEB --config "$build_dir/CPackConfig.cmake" -B "$work/package"
-package=$work/package/inikey_${version}_$(dpkg --print-architecture).deb
-lintian --fail-on error,warning "$package" || fail "lintian finds errors or warnings"
-echo "ok   lintian has nothing to say"
-dpkg-deb -x "$package" "$work/root"
-for path in bin/inikey share/man/man1/inikey.1.gz share/doc/inikey/changelog.gz \
-  share/doc/inikey/copyright include/inikey/IniFile.h lib/libinikey.a; do
-  [[ -f $work/root/usr/$path ]] || fail "not in the package: $path"
+# The packages, as the package preset builds them; twice, the second time with newer
+# files, which must not change a byte.
+quietly cmake -S "$source_dir" -B "$work/package-build" --preset package \
+  -DCMAKE_CXX_COMPILER="$compiler"
+quietly cmake --build "$work/package-build" -j2
+for run in 1 2; do
+  [[ $run == 1 ]] || touch "$work/package-build/inikey" "$work/package-build/libinikey.a"
+  quietly cpack --config "$work/package-build/CPackConfig.cmake" -B "$work/package$run"
 done
+architecture=$(dpkg --print-architecture)
+multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
+for name in inikey libinikey-dev; do
+  package=$work/package1/${name}_${version}_$architecture.deb
+  cmp "$package" "$work/package2/${package##*/}" || fail "$name: two builds differ"
+  lintian --fail-on error,warning "$package" || fail "$name: lintian finds errors or warnings"
+  echo "ok   $name: the same bytes twice, and lintian has nothing to say"
+  dpkg-deb -x "$package" "$work/$name"
+done
+for path in inikey/usr/bin/inikey inikey/usr/share/man/man1/inikey.1.gz \
+  inikey/usr/share/zsh/vendor-completions/_inikey inikey/usr/share/doc/inikey/copyright \
+  libinikey-dev/usr/include/inikey/IniFile.h libinikey-dev/usr/lib/$multiarch/libinikey.a \
+  libinikey-dev/usr/lib/$multiarch/cmake/inikey/inikeyConfig.cmake \
+  libinikey-dev/usr/share/doc/libinikey-dev/copyright; do
+  [[ -f $work/$path ]] || fail "not in the package: $path"
+done
+[[ ! -e $work/inikey/usr/include && ! -e $work/inikey/usr/lib ]] ||
+  fail "the tool's package holds the library"
 expect "the unpacked tool runs" "net/mtu='1500'" \
-  "$("$work/root/usr/bin/inikey" -f "$source_dir/examples/server.ini" -S net/mtu)"
+  "$("$work/inikey/usr/bin/inikey" -f "$source_dir/examples/server.ini" -S net/mtu)"
