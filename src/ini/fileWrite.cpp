@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <pthread.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -54,6 +55,12 @@ int hashContent(int fd, ContentDigest& digest) {
 
 int reserveSpace(int fd, size_t size) {
   if (size == 0) return 0;
+  // Space may be reserved past the limit, which only writes meet, part way.
+  struct rlimit limit {};
+  if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+      size > limit.rlim_cur) {
+    return EFBIG;
+  }
   while (::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size)) != 0) {
     if (errno == EINTR) continue;
     if (errno == ENOSPC || errno == EDQUOT || errno == EFBIG) return errno;
