@@ -98,9 +98,6 @@ void IniFile::save(const Redo& redo) {
 
   const int fd = file.fd();
   const FileLock lock(fd, LOCK_EX);
-  // A change is never written into a file that nobody can find by its name.
-  saveError = checkPathNamesFile(path, fd);
-  if (saveError != 0) return;
   // Another process may have saved since the load: this run's changes then go on
   // top of what it saved, never in place of it.
   ContentDigest current;
@@ -118,6 +115,10 @@ void IniFile::save(const Redo& redo) {
     }
     redo(*this);
   }
+  // A change is never written into a file that nobody can find by its name: the
+  // last look at the path comes right before the first byte.
+  saveError = checkPathNamesFile(path, fd);
+  if (saveError != 0) return;
   saveError = replaceContent(fd, sections, fileDigest);
   struct stat status {};
   if (saveError == 0 && ::fstat(fd, &status) == 0) {
