@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <memory>
+#include <new>
 
 #include "ini/readLines.h"
 
@@ -38,7 +39,12 @@ int checkFreeSpace(int fd, size_t size) {
 
 int hashContent(int fd, ContentDigest& digest) {
   ContentHash hash;
-  auto buffer = std::make_unique_for_overwrite<char[]>(kReadBlockSize);
+  std::unique_ptr<char[]> buffer;
+  try {
+    buffer = std::make_unique_for_overwrite<char[]>(kReadBlockSize);
+  } catch (const std::bad_alloc&) {
+    return ENOMEM;
+  }
   for (off_t offset = 0;;) {
     const ssize_t count = ::pread(fd, buffer.get(), kReadBlockSize, offset);
     if (count < 0) {

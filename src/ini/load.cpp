@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <new>
 
 #include "ini/IniFile.h"
 #include "ini/fileHandle.h"
@@ -15,18 +16,23 @@ namespace {
 
 // Parses the file behind fd from where it stands, on top of sections. Lines are
 // parsed as they arrive, so the file's text is never held whole; into a map of
-// their own, so that a read error leaves the document unchanged. Returns 0 or the
-// errno of the failed read.
+// their own, so that a read error leaves the document unchanged. Returns 0, the
+// errno of the failed read, or ENOMEM when the file does not fit into the memory
+// the process may have (an empty document then stays empty).
 int parseFile(int fd, SectionMap& sections, const SectionFilter* onlySections, ContentHash* hash) {
-  SectionMap loadedSections(sections.get_allocator());
-  ParseState state(onlySections);
-  const bool complete = readLines(
-      fd, [&](std::string_view line) { parseLine(loadedSections, state, line); }, kReadBlockSize,
-      hash);
-  if (!complete) return errno;
-  storePendingKeys(loadedSections, state);
-  mergeSections(sections, std::move(loadedSections));
-  return 0;
+  try {
+    SectionMap loadedSections(sections.get_allocator());
+    ParseState state(onlySections);
+    const bool complete = readLines(
+        fd, [&](std::string_view line) { parseLine(loadedSections, state, line); }, kReadBlockSize,
+        hash);
+    if (!complete) return errno;
+    storePendingKeys(loadedSections, state);
+    mergeSections(sections, std::move(loadedSections));
+    return 0;
+  } catch (const std::bad_alloc&) {
+    return ENOMEM;
+  }
 }
 
 // Opens path without waiting for a FIFO's other end, then lets reads wait as usual.
@@ -81,7 +87,10 @@ bool IniFile::loadOpenFile() {
   // Only a file that may be saved needs its bytes remembered.
   loadError = parseFile(file.fd(), sections, onlySections ? &*onlySections : nullptr,
                         writable ? &hash : nullptr);
-  if (loadError != 0) return false;
+  if (loadError != 0) {
+    if (sections.empty()) clear();  // gives back what the failed parse took
+    return false;
+  }
   fileDigest = hash.digest();
   return true;
 }
