@@ -1,7 +1,9 @@
 #include "cli/driver.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -11,6 +13,7 @@
 #include "ini/IniFile.h"
 #include "ops/keyPath.h"
 #include "ops/operations.h"
+#include "ops/output.h"
 
 namespace inikey {
 namespace {
@@ -92,9 +95,26 @@ void saveRun(IniFile& file, const Options& options) {
   }
 }
 
+// Opens /dev/null on each of descriptors 0, 1 and 2 that is closed, so that no
+// file of the run takes their numbers and receives what is meant for a stream.
+// Standard output is opened for reading only, so that writing to it still fails
+// as it would have. Returns 0 or an errno.
+int openStandardStreams() {
+  for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+    if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    const int opened = ::open("/dev/null", (fd == STDERR_FILENO ? O_WRONLY : O_RDONLY) | O_NOCTTY);
+    if (opened != fd) return opened < 0 ? errno : EBADF;  // lower numbers are open: it is fd
+  }
+  return 0;
+}
+
 }  // namespace
 
 int run(int argc, char* argv[]) {
+  if (const int error = openStandardStreams()) {
+    std::fprintf(stderr, "standard streams could not be opened: %s\n", std::strerror(error));
+    return 1;
+  }
   programName = baseName(argc > 0 ? argv[0] : nullptr);
   Options options = parseOptions(argc, argv);
 
@@ -139,6 +159,10 @@ int run(int argc, char* argv[]) {
   } else {
     applyArguments(file, options);
     saveRun(file, options);
+  }
+  if (const int error = finishOutput()) {
+    std::fprintf(stderr, "standard output could not be written: %s\n", std::strerror(error));
+    std::exit(1);
   }
   // Ends the process with the document still whole: freeing a large file's map
   // nodes one by one takes a fifth of its run, and the system reclaims them at once.

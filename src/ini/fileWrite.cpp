@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <pthread.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -9,6 +10,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <memory>
+#include <new>
 
 #include "ini/readLines.h"
 
@@ -37,7 +39,12 @@ int checkFreeSpace(int fd, size_t size) {
 
 int hashContent(int fd, ContentDigest& digest) {
   ContentHash hash;
-  auto buffer = std::make_unique_for_overwrite<char[]>(kReadBlockSize);
+  std::unique_ptr<char[]> buffer;
+  try {
+    buffer = std::make_unique_for_overwrite<char[]>(kReadBlockSize);
+  } catch (const std::bad_alloc&) {
+    return ENOMEM;
+  }
   for (off_t offset = 0;;) {
     const ssize_t count = ::pread(fd, buffer.get(), kReadBlockSize, offset);
     if (count < 0) {
@@ -54,6 +61,12 @@ int hashContent(int fd, ContentDigest& digest) {
 
 int reserveSpace(int fd, size_t size) {
   if (size == 0) return 0;
+  // Space may be reserved past the limit, which only writes meet, part way.
+  struct rlimit limit {};
+  if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+      size > limit.rlim_cur) {
+    return EFBIG;
+  }
   while (::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size)) != 0) {
     if (errno == EINTR) continue;
     if (errno == ENOSPC || errno == EDQUOT || errno == EFBIG) return errno;

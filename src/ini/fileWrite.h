@@ -18,7 +18,8 @@ int hashContent(int fd, ContentDigest& digest);
 
 // Makes sure the file can hold size bytes before any old byte is overwritten: the
 // blocks are reserved where the file system can, and the free space is checked
-// where it cannot. Returns 0, ENOSPC (or EDQUOT, EFBIG) when the text cannot fit.
+// where it cannot. Returns 0, ENOSPC (or EDQUOT, EFBIG) when the text cannot fit;
+// EFBIG also when it is larger than the process may write (RLIMIT_FSIZE).
 int reserveSpace(int fd, size_t size);
 
 // Writes all of data at offset, going on after short writes, and moves offset

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <new>
 #include <string_view>
 
 #include "ini/IniFile.h"
@@ -13,21 +14,24 @@
 namespace inikey {
 namespace {
 
-// The saved text goes out in pieces of about this size, so that saving a large
-// document does not hold a second copy of it.
+// The saved text goes out in blocks of this size, so that saving a large document
+// does not hold a second copy of it.
 constexpr size_t kWriteChunk = 1 << 20;
 
-void appendSection(std::string& text, std::string_view sectionName, const KeyMap& keys) {
-  text += '[';
-  text += sectionName;
-  text += "]\n";
-  for (const auto& [keyName, value] : keys) {
-    text += keyName;
-    text += '=';
-    text += value;
-    text += '\n';
+// Hands put the pieces of a section's saved text in order: "[name]", its key lines
+// and the empty line. Stops at the first piece put fails with, and returns its error.
+template <class Put>
+int layOutSection(std::string_view sectionName, const KeyMap& keys, const Put& put) {
+  using Piece = std::string_view;
+  for (const Piece piece : {Piece("["), sectionName, Piece("]\n")}) {
+    if (const int error = put(piece)) return error;
   }
-  text += '\n';
+  for (const auto& [keyName, value] : keys) {
+    for (const Piece piece : {Piece(keyName), Piece("="), Piece(value), Piece("\n")}) {
+      if (const int error = put(piece)) return error;
+    }
+  }
+  return put("\n");
 }
 
 size_t savedSize(const SectionMap& sections) {
@@ -39,31 +43,58 @@ size_t savedSize(const SectionMap& sections) {
   return size;
 }
 
+// The saved text on its way to the file: pieces gather in a buffer whose memory is
+// had before the first byte is written, and a piece larger than the buffer goes out
+// as it is, so that running out of memory cannot stop a save half way.
+struct TextOutput {
+  int fd = -1;
+  off_t offset = 0;
+  std::string buffer;
+  ContentHash hash;  // of every byte written
+};
+
+int flushText(TextOutput& out) {
+  const int error = writeAt(out.fd, out.buffer, out.offset);
+  out.hash.add(out.buffer);
+  out.buffer.clear();
+  return error;
+}
+
+int putText(TextOutput& out, std::string_view piece) {
+  if (out.buffer.size() + piece.size() > out.buffer.capacity()) {
+    if (const int error = flushText(out)) return error;
+  }
+  if (piece.size() <= out.buffer.capacity()) {
+    out.buffer += piece;
+    return 0;
+  }
+  out.hash.add(piece);
+  return writeAt(out.fd, piece, out.offset);
+}
+
 // Overwrites the regular file behind fd from its start with the saved text, cuts
 // off what is left of the old content and syncs it; written receives what the
-// file now holds. Nothing is overwritten before the space for the new text is
-// known to be there, and signals that would end the process wait until the file
-// is whole. Returns 0 or an errno.
+// file now holds. Nothing is overwritten before the space for the new text and
+// the memory to write it from are known to be there, and signals that would end
+// the process wait until the file is whole. Returns 0 or an errno.
 int replaceContent(int fd, const SectionMap& sections, ContentDigest& written) {
-  const size_t size = savedSize(sections);
-  if (const int error = reserveSpace(fd, size)) return error;
+  TextOutput out;
+  out.fd = fd;
+  try {
+    out.buffer.reserve(kWriteChunk);
+  } catch (const std::bad_alloc&) {
+    return ENOMEM;
+  }
+  if (const int error = reserveSpace(fd, savedSize(sections))) return error;
 
   const SignalsHeld heldUntilWhole;
-  ContentHash hash;
-  off_t offset = 0;
-  std::string chunk;
   for (const auto& [sectionName, keys] : sections) {
-    appendSection(chunk, sectionName, keys);
-    if (chunk.size() >= kWriteChunk) {
-      if (const int error = writeAt(fd, chunk, offset)) return error;
-      hash.add(chunk);
-      chunk.clear();
-    }
+    const auto put = [&out](std::string_view piece) { return putText(out, piece); };
+    if (const int error = layOutSection(sectionName, keys, put)) return error;
   }
-  if (const int error = writeAt(fd, chunk, offset)) return error;
-  hash.add(chunk);
-  if (const int error = truncateAndSync(fd, offset)) return error;
-  written = hash.digest();
+  if (const int error = flushText(out)) return error;
+  if (const int error = truncateAndSync(fd, out.offset)) return error;
+  written = out.hash.digest();
   return 0;
 }
 
@@ -81,7 +112,11 @@ int checkPathNamesFile(const std::string& path, int fd) {
 std::string savedText(const SectionMap& sections) {
   std::string text;
   text.reserve(savedSize(sections));
-  for (const auto& [sectionName, keys] : sections) appendSection(text, sectionName, keys);
+  const auto append = [&text](std::string_view piece) {
+    text += piece;
+    return 0;
+  };
+  for (const auto& [sectionName, keys] : sections) layOutSection(sectionName, keys, append);
   return text;
 }
 
@@ -98,9 +133,6 @@ void IniFile::save(const Redo& redo) {
 
   const int fd = file.fd();
   const FileLock lock(fd, LOCK_EX);
-  // A change is never written into a file that nobody can find by its name.
-  saveError = checkPathNamesFile(path, fd);
-  if (saveError != 0) return;
   // Another process may have saved since the load: this run's changes then go on
   // top of what it saved, never in place of it.
   ContentDigest current;
@@ -116,8 +148,17 @@ void IniFile::save(const Redo& redo) {
       saveError = loadError;
       return;
     }
-    redo(*this);
+    try {
+      redo(*this);
+    } catch (const std::bad_alloc&) {
+      saveError = ENOMEM;
+      return;
+    }
   }
+  // A change is never written into a file that nobody can find by its name: the
+  // last look at the path comes right before the first byte.
+  saveError = checkPathNamesFile(path, fd);
+  if (saveError != 0) return;
   saveError = replaceContent(fd, sections, fileDigest);
   struct stat status {};
   if (saveError == 0 && ::fstat(fd, &status) == 0) {

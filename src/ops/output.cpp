@@ -1,10 +1,16 @@
 #include "ops/output.h"
 
+#include <cerrno>
 #include <cstdio>
 
 #include "cli/usage.h"
 
 namespace inikey {
+namespace {
+
+int outputError = 0;  // of the first write to standard output that failed
+
+}  // namespace
 
 void printValueLine(std::string_view namePrefix, std::string_view keyName, std::string_view value) {
   // Values never hold a zero byte (reading drops them), so this is "%s='%s'\n".
@@ -12,7 +18,15 @@ void printValueLine(std::string_view namePrefix, std::string_view keyName, std::
   // spends most of its output time in the calls, not in the bytes.
   static std::string line;
   line.assign(namePrefix).append(keyName).append("='").append(value).append("'\n");
-  ::fwrite_unlocked(line.data(), 1, line.size(), stdout);
+  if (::fwrite_unlocked(line.data(), 1, line.size(), stdout) != line.size() && outputError == 0) {
+    outputError = errno;
+  }
+}
+
+int finishOutput() {
+  if (std::fflush(stdout) != 0 && outputError == 0) outputError = errno;
+  if (outputError == 0 && std::ferror(stdout) != 0) outputError = EIO;  // failed, errno unknown
+  return outputError;
 }
 
 void reportMissingKey(const std::string& sectionName, const std::string& keyName) {

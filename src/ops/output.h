@@ -7,8 +7,13 @@
 
 namespace inikey {
 
-// Writes namePrefix, keyName, "='", value and "'\n" to standard output, byte for byte.
+// Writes namePrefix, keyName, "='", value and "'\n" to standard output, byte for byte;
+// a failure is kept for finishOutput().
 void printValueLine(std::string_view namePrefix, std::string_view keyName, std::string_view value);
+
+// Flushes standard output. Returns 0, or the errno of the first write to it that
+// failed, since the start of the run.
+int finishOutput();
 
 // Under -v, reports that the key is missing from the section (or the section is).
 void reportMissingKey(const std::string& sectionName, const std::string& keyName);
