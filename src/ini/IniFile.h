@@ -11,10 +11,8 @@
 #include <vector>
 
 #include "SectionMap.h"
-#include "blockResource.h"
-#include "contentHash.h"
+#include "contentDigest.h"
 #include "fileHandle.h"
-#include "parse.h"
 
 namespace inikey {
 
@@ -88,7 +86,7 @@ class IniFile {
   // other in large blocks; nothing is given back before clear() or destruction.
   // Declared first, as the maps use it. A map made for this document is made with
   // sections.get_allocator(), so that it can be merged without a copy.
-  std::pmr::monotonic_buffer_resource arena{blockResource()};
+  std::pmr::monotonic_buffer_resource arena;
   std::int32_t modificationTime = 0;  // of path when the document last matched it
   std::int32_t overlayModificationTime = 0;
   SectionMap sections{&arena};

@@ -7,6 +7,7 @@
 
 #include "ini/IniFile.h"
 #include "ini/fileHandle.h"
+#include "ini/fileLock.h"
 #include "ini/parse.h"
 #include "ini/readLines.h"
 

@@ -8,6 +8,7 @@
 
 #include "ini/IniFile.h"
 #include "ini/fileHandle.h"
+#include "ini/fileLock.h"
 #include "ini/fileWrite.h"
 
 namespace inikey {

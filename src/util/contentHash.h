@@ -7,17 +7,9 @@
 #include <cstdint>
 #include <string_view>
 
+#include "contentDigest.h"
+
 namespace inikey {
-
-// What a stream hashed to: its XXH64 under the first and under the second seed, and
-// its length.
-struct ContentDigest {
-  std::uint64_t first = 0;
-  std::uint64_t second = 0;
-  std::uint64_t size = 0;
-
-  bool operator==(const ContentDigest&) const = default;
-};
 
 // Hashes bytes as they arrive; the digest does not depend on how they were split.
 class ContentHash {
