@@ -31,17 +31,24 @@ int parseFile(int fd, SectionMap& sections, const SectionFilter* onlySections, C
 }
 
 // Opens path for the document's life: for reading and writing where that is
-// wanted and allowed, else for reading. Devices and pipes are only ever read, since
-// one opened for writing would never report the end of what it has to read.
-FileHandle openDocumentFile(const std::string& path, FileAccess access, bool& writable) {
+// wanted and allowed, else for reading; writeError receives 0, or why the file is
+// not open for writing. Devices and pipes are only ever read, since one opened for
+// writing would never report the end of what it has to read.
+FileHandle openDocumentFile(const std::string& path, FileAccess access, int& writeError) {
   struct stat status {};
-  writable = false;
-  if (access == FileAccess::ReadWrite && ::stat(path.c_str(), &status) == 0 &&
-      S_ISREG(status.st_mode)) {
-    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY);
-    if (fd >= 0) {
-      writable = true;
-      return FileHandle(fd);
+  writeError = EBADF;  // read only, as asked
+  if (access == FileAccess::ReadWrite) {
+    if (::stat(path.c_str(), &status) != 0) {
+      writeError = errno;
+    } else if (!S_ISREG(status.st_mode)) {
+      writeError = ENOTSUP;
+    } else {
+      const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY);
+      if (fd >= 0) {
+        writeError = 0;
+        return FileHandle(fd);
+      }
+      writeError = errno;
     }
   }
   return FileHandle(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
@@ -57,7 +64,7 @@ bool IniFile::loadOpenFile() {
   }
   // Only a file that may be saved needs its bytes remembered.
   loadError = parseFile(file.fd(), sections, onlySections ? &*onlySections : nullptr,
-                        writable ? &hash : nullptr);
+                        writeAccessError == 0 ? &hash : nullptr);
   if (loadError != 0) return false;
   fileDigest = hash.digest();
   return true;
@@ -71,7 +78,7 @@ bool IniFile::load(const std::string& filePath) {
     return parseFile(overlay.fd(), sections, onlySections ? &*onlySections : nullptr, nullptr) == 0;
   }
   if (!file.isOpen()) {
-    file = openDocumentFile(path, onlySections ? FileAccess::ReadOnly : access, writable);
+    file = openDocumentFile(path, onlySections ? FileAccess::ReadOnly : access, writeAccessError);
     if (!file.isOpen()) {
       loadError = errno;
       return false;
