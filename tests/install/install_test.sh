@@ -45,7 +45,7 @@ example() {
 
 # What a user includes and what that includes, in one folder; the steps of loading and
 # saving, and the tool's own headers, stay out.
-headers="IniFile.h SectionMap.h contentDigest.h convert.h fields.h fileHandle.h format.h trim.h"
+headers="IniFile.h SectionMap.h contentDigest.h convert.h fields.h fileHandle.h format.h keys.h trim.h"
 quietly cmake --install "$build_dir" --prefix "$work/static" --strip
 expect "static: the library's headers, no others" "$headers" \
   "$(ls "$work/static/include/inikey" | paste -sd' ')"
