@@ -1,4 +1,11 @@
 // The in-memory INI document of one file: loaded at construction, written back by save().
+// keys.h reads, sets and removes single keys of it.
+//
+// The headers need C++20. Threads: a document is used by one thread at a time, though
+// several may call its const functions (and keys.h's reads) at once while none changes
+// it; separate documents are independent, even of one file, whose advisory locks keep
+// their loads and saves apart. save() holds back terminating signals in its own thread
+// only: where other threads could take such a signal during a save, block it there too.
 #pragma once
 
 #include <cstdint>
