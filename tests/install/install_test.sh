@@ -10,7 +10,7 @@ source_dir=$2
 compiler=$3
 version=$4
 
-for tool in mandoc cpack dpkg-deb dpkg-shlibdeps lintian readelf; do
+for tool in mandoc cpack dpkg-deb dpkg-shlibdeps lintian readelf pkg-config; do
   if ! command -v "$tool" >/dev/null; then
     echo "skipped: $tool is not installed (.ci/run installs what the tests need)"
     exit 77
@@ -28,19 +28,31 @@ quietly() { "$@" >"$work/log" 2>&1 || { cat "$work/log"; fail "$*"; }; }
 page=$source_dir/docs/inikey.1
 expect "mandoc -T lint has nothing to say" "" "$(mandoc -T lint -W style "$page" 2>&1)"
 
-# Builds examples/library against the inikey under PREFIX as another project would, with
-# warnings as errors so that the installed headers stay clean, and runs it.
+# Builds examples/library against the inikey under PREFIX as other projects would, through
+# the CMake package and through pkg-config, with warnings as errors so that the installed
+# headers stay clean, and runs both builds.
 example() {
-  local prefix=$1 name=$2 build=$work/$2-example
+  local prefix=$1 name=$2 build=$work/$2-example flags="-Wall -Wextra -Wpedantic -Werror"
   quietly cmake -S "$source_dir/examples/library" -B "$build" -DCMAKE_PREFIX_PATH="$prefix" \
-    -DCMAKE_CXX_COMPILER="$compiler" -DCMAKE_CXX_FLAGS="-Wall -Wextra -Wpedantic -Werror"
+    -DCMAKE_CXX_COMPILER="$compiler" -DCMAKE_CXX_FLAGS="$flags"
   quietly cmake --build "$build"
-  cp "$source_dir/examples/server.ini" "$work/$name.ini"
-  expect "$name: the example reads the MTU" "net/mtu=1500 jumbo=false" \
-    "$("$build/mtu" "$work/$name.ini")"
-  "$build/mtu" "$work/$name.ini" 9000 >/dev/null
-  expect "$name: the installed tool reads its save" "mtu='9000' mode='dhcp'" \
-    "$("$prefix/bin/inikey" -f "$work/$name.ini" net/mtu net/eth0/mode | paste -sd' ')"
+  export PKG_CONFIG_PATH
+  PKG_CONFIG_PATH=$(dirname "$(find "$prefix" -name inikey.pc)")
+  # shellcheck disable=SC2046,SC2086 # the flags are words
+  quietly "$compiler" -std=c++20 $flags -o "$build/mtu-pc" "$source_dir/examples/library/mtu.cpp" \
+    $(pkg-config --cflags --libs inikey) -Wl,-rpath,"$(pkg-config --variable=libdir inikey)"
+  for mtu in mtu mtu-pc; do
+    cp "$source_dir/examples/server.ini" "$work/$name.ini"
+    expect "$name $mtu: reads with defaults" "net/mtu=1500 jumbo=false eth0=dhcp" \
+      "$("$build/$mtu" "$work/$name.ini")"
+    "$build/$mtu" "$work/$name.ini" 9000 >/dev/null
+    expect "$name $mtu: sets, saves, the tool reads it" "mtu='9000' mode='dhcp'" \
+      "$("$prefix/bin/inikey" -f "$work/$name.ini" net/mtu net/eth0/mode | paste -sd' ')"
+    expect "$name $mtu: removes" "net/mtu removed, saved|net/mtu=1500 jumbo=false eth0=dhcp" \
+      "$("$build/$mtu" "$work/$name.ini" default)|$("$build/$mtu" "$work/$name.ini")"
+    expect "$name $mtu: a save that cannot write says why" \
+      "cannot save /dev/null: Operation not supported" "$("$build/$mtu" /dev/null 9000 2>&1)"
+  done
 }
 
 # What a user includes and what that includes, in one folder; the steps of loading and
@@ -57,10 +69,14 @@ quietly cmake -S "$source_dir" -B "$work/shared-build" -DCMAKE_BUILD_TYPE=Releas
   -DCMAKE_CXX_COMPILER="$compiler" -DBUILD_SHARED_LIBS=ON -DINIKEY_BUILD_TESTS=OFF \
   -DINIKEY_BUILD_BENCHMARKS=OFF
 quietly cmake --build "$work/shared-build" -j2
-quietly cmake --install "$work/shared-build" --prefix "$work/shared" --strip
+# Installed in one folder and moved to another, as a package's root is.
+quietly cmake --install "$work/shared-build" --prefix "$work/installed" --strip
+mv "$work/installed" "$work/shared"
 example "$work/shared" shared
-expect "shared: the example needs the versioned library" "libinikey.so.${version%.*}" \
-  "$(readelf -d "$work/shared-example/mtu" | sed -n 's/.*(NEEDED).*\[\(libinikey[^]]*\)\]/\1/p')"
+for mtu in mtu mtu-pc; do
+  expect "shared $mtu: needs the versioned library" "libinikey.so.${version%.*}" \
+    "$(readelf -d "$work/shared-example/$mtu" | sed -n 's/.*(NEEDED).*\[\(libinikey[^]]*\)\]/\1/p')"
+done
 
 quietly cpack -G DEB --config "$build_dir/CPackConfig.cmake" -B "$work/package"
 package=$work/package/inikey_${version}_$(dpkg --print-architecture).deb
