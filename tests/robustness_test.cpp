@@ -1,6 +1,6 @@
-// The file survives what goes on around a run: other runs at once, locks held by
-// others, signals during a save, its path swapped or removed, a full disk, paths
-// that cannot be read. The tool runs as real processes.
+// The file survives what goes on around a run: locks held and writes made by others,
+// another run between a load and a save, signals during a save, its path swapped or
+// removed, a full disk, paths that cannot be read. The tool runs as real processes.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <pwd.h>
@@ -12,7 +12,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -32,26 +31,26 @@ using namespace std::chrono_literals;
 
 const std::string kFile = "[net]\nip=1\n\n[ntp]\nserver=pool\n\n";
 
-// The sanitized tool is several times slower: fewer runs, a smaller file to save.
+// The sanitized tool is several times slower: a smaller file to save.
 #ifdef INIKEY_SANITIZED
-constexpr int kRunsPerWriter = 25;
 constexpr int kKeysToSave = 100'000;
 #else
-constexpr int kRunsPerWriter = 100;
 constexpr int kKeysToSave = 1'000'000;
 #endif
 
-TEST(Robustness, RunsWaitForConflictingLocksAndSeeOnlyWholeFiles) {
+// The test holds a lock while a run starts, rewrites the file and lets go. A run that
+// did not wait would print or keep ip=1, or change the file meanwhile; a writer that
+// loaded beside the shared lock must put its change on top of the rewrite.
+TEST(Robustness, RunsWaitForConflictingLocksAndSaveOnTopOfTheirWrites) {
   const std::string before = "[net]\nip=1\n\n";
-  const std::string rewritten = "[net]\nip=2\nmtu=1500\n\n";  // by the exclusive holder
-  // A run that did not wait would print or keep ip=1, or change the file meanwhile.
+  const std::string rewritten = "[net]\nip=2\nmtu=1500\n\n";
   const struct {
     int held;  // the test's lock while the run starts
     std::vector<std::string> args;
     std::string out, fileAfter;
   } cases[] = {
       {LOCK_EX, {"-f", "s.ini", "-S"}, "net/ip='2'\nnet/mtu='1500'\n", rewritten},
-      {LOCK_SH, {"-f", "s.ini", "-w", "net/mask=8"}, "", "[net]\nip=1\nmask=8\n\n"},
+      {LOCK_SH, {"-f", "s.ini", "-w", "net/mask=8"}, "", "[net]\nip=2\nmask=8\nmtu=1500\n\n"},
       {LOCK_EX, {"-f", "s.ini", "-w", "net/mask=8"}, "", "[net]\nip=2\nmask=8\nmtu=1500\n\n"},
   };
   for (const auto& c : cases) {
@@ -63,47 +62,12 @@ TEST(Robustness, RunsWaitForConflictingLocksAndSeeOnlyWholeFiles) {
     auto run = std::async(std::launch::async, [&] { return runInikey(c.args, folder.path()); });
     run.wait_for(200ms);
     EXPECT_EQ(readFile(folder / "s.ini"), before) << "changed under another process's lock";
-    if (c.held == LOCK_EX) {
-      EXPECT_EQ(::pwrite(fd, rewritten.data(), rewritten.size(), 0), ssize_t(rewritten.size()));
-    }
+    EXPECT_EQ(::pwrite(fd, rewritten.data(), rewritten.size(), 0), ssize_t(rewritten.size()));
     ::close(fd);  // lets go of the lock
     const RunResult result = run.get();
     EXPECT_EQ(result.out + result.err + std::to_string(result.status), c.out + "0");
     EXPECT_EQ(readFile(folder / "s.ini"), c.fileAfter);
   }
-}
-
-// Writer w's key of run r and its value, joined by between. Values of many lengths,
-// so that a file cut or overwritten anywhere shows in one of them.
-std::string entry(int w, int r, const char* between) {
-  std::string text = "w";
-  text.append(std::to_string(w)).append("/k").append(std::to_string(r)).append(between);
-  return text.append((w * 31 + r * 17) % 200 + 1u, char('a' + (w + r) % 26));
-}
-
-// Eight writers set keys of their own, each listing the file after each write.
-TEST(Robustness, ConcurrentRunsLoseNoUpdateAndSeeNoHalfWrittenFile) {
-  constexpr int kWriters = 8;
-  TempDir folder;
-  writeFile(folder / "s.ini", "[a]\nbegin=here\n\n[z]\nend=here\n\n");
-  std::vector<std::thread> writers;
-  for (int w = 0; w < kWriters; ++w) {
-    writers.emplace_back([&, w] {
-      for (int r = 0; r < kRunsPerWriter; ++r) {
-        EXPECT_EQ(runInikey({"-f", "s.ini", "-w", entry(w, r, "=")}, folder.path()).status, 0);
-        // Read while the others write: always a whole file, both sentinels there.
-        const std::string listing = runInikey({"-f", "s.ini", "-S"}, folder.path()).out;
-        EXPECT_TRUE(listing.starts_with("a/begin='here'\n") && listing.ends_with("z/end='here'\n"))
-            << "a torn file:\n"
-            << listing;
-      }
-    });
-  }
-  for (std::thread& writer : writers) writer.join();
-
-  // Every writer's every key, and the two sentinels.
-  const std::string listing = runInikey({"-f", "s.ini", "-S"}, folder.path()).out;
-  EXPECT_EQ(std::count(listing.begin(), listing.end(), '\n'), kWriters * kRunsPerWriter + 2);
 }
 
 // A save of a large file, interrupted by SIGTERM at several moments after its first
