@@ -79,23 +79,21 @@ TEST(Fields, CountedFromEitherEndAndCutToTheText) {
 TEST(ContentHash, PublishedXxh64ValuesSplitAnywhere) {
   constexpr std::uint64_t kSeed = 2654435761U;
   std::string buffer;
-  for (std::uint64_t byteGen = kSeed; buffer.size() < 222; byteGen *= 11400714785074694797ULL) {
-    buffer += static_cast<char>(byteGen >> 56);
+  for (std::uint64_t byte = kSeed; buffer.size() < 222; byte *= 11400714785074694797ULL) {
+    buffer += static_cast<char>(byte >> 56);
   }
+  // clang-format off
   const std::tuple<size_t, std::uint64_t, std::uint64_t> cases[] = {
-      {0, 0xEF46DB3751D8E999, 0xAC75FDA2929B17EF},
-      {1, 0xE934A84ADB052768, 0x5014607643A9B4C3},
-      {4, 0x9136A0DCA57457EE, 0},
-      {14, 0x8282DCC4994E35C8, 0xC3BD6BF63DEB6DF0},
+      {0, 0xEF46DB3751D8E999, 0xAC75FDA2929B17EF}, {1, 0xE934A84ADB052768, 0x5014607643A9B4C3},
+      {4, 0x9136A0DCA57457EE, 0}, {14, 0x8282DCC4994E35C8, 0xC3BD6BF63DEB6DF0},
       {222, 0xB641AE8CB691C174, 0x20CB8AB7AE10C14A}};
+  // clang-format on
   for (const auto& [size, seedZero, seeded] : cases) {
     for (size_t at = 0; at <= size; ++at) {
       ContentHash hash(0, kSeed);
       hash.add(buffer.substr(0, at)), hash.add(buffer.substr(at, size - at));
       const ContentDigest digest = hash.digest();
-      EXPECT_TRUE(digest.first == seedZero && (seeded == 0 || digest.second == seeded) &&
-                  digest.size == size)
-          << size << " split at " << at;
+      EXPECT_EQ(digest, (ContentDigest{seedZero, seeded ? seeded : digest.second, size})) << at;
     }
   }
 }
