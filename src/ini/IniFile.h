@@ -105,8 +105,9 @@ class IniFile {
   bool loaded = false;                        // the last load of path succeeded
   int loadError = 0;  // errno of the last load of path that failed; 0 otherwise
   // Why save() cannot write the file, as an errno; 0 when it is open for writing.
-  // EBADF: opened FileAccess::ReadOnly; ENOTSUP: not a regular file (a device, a
-  // pipe); otherwise the error of opening it for writing (EACCES, EROFS, ...).
+  // EBADF: opened FileAccess::ReadOnly or with onlySections; ENOTSUP: not a regular
+  // file (a device, a pipe); otherwise the error of opening it for writing (EACCES,
+  // EROFS, ...).
   int writeAccessError = 0;
   int saveError = 0;  // errno of the last save(), 0 when it wrote the file; see save()
 
