@@ -1,6 +1,7 @@
 // One key of a document read, converted, set or removed in one call, and whole
 // sections removed. Names match without regard to the case of ASCII letters, as
-// everywhere in the document. Nothing here prints, throws or ends the process.
+// everywhere in the document. Nothing here prints or ends the process; only running
+// out of memory throws (std::bad_alloc).
 #pragma once
 
 #include <cstdint>
