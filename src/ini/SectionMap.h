@@ -9,6 +9,7 @@
 #include <deque>
 #include <map>
 #include <memory_resource>
+#include <set>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -57,6 +58,9 @@ struct CaseInsensitiveLess {
 
 using KeyMap = std::pmr::map<std::pmr::string, std::pmr::string, CaseInsensitiveLess>;
 using SectionMap = std::pmr::map<std::pmr::string, KeyMap, CaseInsensitiveLess>;
+
+// Section names, matched as the document matches them.
+using SectionFilter = std::set<std::string, CaseInsensitiveLess>;
 
 // One section's keys and values, copied in key order.
 using EntryList = std::deque<std::pair<std::string, std::string>>;

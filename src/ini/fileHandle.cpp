@@ -1,9 +1,6 @@
 #include "ini/fileHandle.h"
 
-#include <sys/file.h>
 #include <unistd.h>
-
-#include <cerrno>
 
 namespace inikey {
 
@@ -18,19 +15,6 @@ FileHandle& FileHandle::operator=(FileHandle&& other) noexcept {
     other.fd_ = -1;
   }
   return *this;
-}
-
-FileLock::FileLock(int fd, int operation) : fd_(fd), held_(true) {
-  while (::flock(fd, operation) != 0) {
-    if (errno != EINTR) {
-      held_ = false;
-      break;
-    }
-  }
-}
-
-FileLock::~FileLock() {
-  if (held_) ::flock(fd_, LOCK_UN);
 }
 
 }  // namespace inikey

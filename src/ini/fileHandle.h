@@ -1,4 +1,4 @@
-// An open file and the advisory locks taken through it, released on every path.
+// An open file, closed on every path.
 #pragma once
 
 namespace inikey {
@@ -17,22 +17,6 @@ class FileHandle {
 
  private:
   int fd_ = -1;
-};
-
-// Holds a flock lock (LOCK_SH or LOCK_EX) on fd for the scope, waiting until it is
-// granted. A lock that cannot be had is no error: the scope goes on without it.
-// Every lock of a run goes through its one descriptor, since flock locks taken
-// through two descriptors of one file conflict with each other.
-class FileLock {
- public:
-  FileLock(int fd, int operation);
-  ~FileLock();
-  FileLock(const FileLock&) = delete;
-  FileLock& operator=(const FileLock&) = delete;
-
- private:
-  int fd_;
-  bool held_;
 };
 
 }  // namespace inikey

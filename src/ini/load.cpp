@@ -8,6 +8,7 @@
 
 #include "ini/IniFile.h"
 #include "ini/fileHandle.h"
+#include "ini/fileLock.h"
 #include "ini/parse.h"
 #include "ini/readLines.h"
 
@@ -56,20 +57,25 @@ int openWithoutWaiting(const std::string& path, int flags) {
 }
 
 // Opens path for the document's life: for reading and writing where that is
-// wanted and allowed, else for reading. What the open descriptor is decides, since
-// the path may name another file by now: only a regular file is kept for writing.
-// Other files are opened again for reading, since a FIFO opened for writing would
-// never report the end of what it has to read; a write run never waits for a
-// FIFO's writer, so that one swapped in cannot hold it.
-FileHandle openDocumentFile(const std::string& path, FileAccess access, bool& writable) {
-  writable = false;
+// wanted and allowed, else for reading; writeError receives 0, or why the file is
+// not open for writing. What the open descriptor is decides, since the path may
+// name another file by now: only a regular file is kept for writing. Other files
+// are opened again for reading, since a FIFO opened for writing would never report
+// the end of what it has to read; a write run never waits for a FIFO's writer, so
+// that one swapped in cannot hold it.
+FileHandle openDocumentFile(const std::string& path, FileAccess access, int& writeError) {
+  writeError = EBADF;  // read only, as asked
   if (access == FileAccess::ReadOnly) {
     return FileHandle(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
   }
   FileHandle file(openWithoutWaiting(path, O_RDWR));
   struct stat status {};
-  if (file.isOpen() && ::fstat(file.fd(), &status) == 0 && S_ISREG(status.st_mode)) {
-    writable = true;
+  if (!file.isOpen() || ::fstat(file.fd(), &status) != 0) {
+    writeError = errno;
+  } else if (!S_ISREG(status.st_mode)) {
+    writeError = ENOTSUP;
+  } else {
+    writeError = 0;
     return file;
   }
   file = FileHandle();
@@ -86,7 +92,7 @@ bool IniFile::loadOpenFile() {
   }
   // Only a file that may be saved needs its bytes remembered.
   loadError = parseFile(file.fd(), sections, onlySections ? &*onlySections : nullptr,
-                        writable ? &hash : nullptr);
+                        writeAccessError == 0 ? &hash : nullptr);
   if (loadError != 0) {
     if (sections.empty()) clear();  // gives back what the failed parse took
     return false;
@@ -103,7 +109,7 @@ bool IniFile::load(const std::string& filePath) {
     return parseFile(overlay.fd(), sections, onlySections ? &*onlySections : nullptr, nullptr) == 0;
   }
   if (!file.isOpen()) {
-    file = openDocumentFile(path, onlySections ? FileAccess::ReadOnly : access, writable);
+    file = openDocumentFile(path, onlySections ? FileAccess::ReadOnly : access, writeAccessError);
     if (!file.isOpen()) {
       loadError = errno;
       return false;

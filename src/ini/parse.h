@@ -3,7 +3,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,9 +10,6 @@
 #include "SectionMap.h"
 
 namespace inikey {
-
-// Section names, matched as the document matches them.
-using SectionFilter = std::set<std::string, CaseInsensitiveLess>;
 
 // A key line held back in ParseState::pendingText: its key name starts at start,
 // and its value follows the name directly.

@@ -9,6 +9,7 @@
 
 #include "ini/IniFile.h"
 #include "ini/fileHandle.h"
+#include "ini/fileLock.h"
 #include "ini/fileWrite.h"
 
 namespace inikey {
@@ -121,15 +122,18 @@ std::string savedText(const SectionMap& sections) {
 }
 
 void IniFile::save(const Redo& redo) {
-  saveError = 0;
+  saveError = EBADF;  // a part of the file never replaces the whole
   if (onlySections) return;
   if (!overlayPath.empty()) {  // the overlay takes every save, and is made when missing
     modificationTime = overlayModificationTime;
     path = overlayPath;
-    file = FileHandle(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666));
-    writable = file.isOpen() && hashContent(file.fd(), fileDigest) == 0;
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
+    writeAccessError = fd < 0 ? errno : 0;
+    file = FileHandle(fd);
+    if (writeAccessError == 0) writeAccessError = hashContent(fd, fileDigest);
   }
-  if (!loaded || !writable) return;
+  saveError = loaded ? writeAccessError : loadError;
+  if (saveError != 0) return;
 
   const int fd = file.fd();
   const FileLock lock(fd, LOCK_EX);

@@ -14,8 +14,8 @@ int outputError = 0;  // of the first write to standard output that failed
 
 void printValueLine(std::string_view namePrefix, std::string_view keyName, std::string_view value) {
   // Values never hold a zero byte (reading drops them), so this is "%s='%s'\n".
-  // One call per line, without stdout's lock (the tool has one thread): a listing
-  // spends most of its output time in the calls, not in the bytes.
+  // One call per line, without taking stdout's lock: the tool has one thread, and a
+  // listing writes a line for every key (figures in bench/findings.md).
   static std::string line;
   line.assign(namePrefix).append(keyName).append("='").append(value).append("'\n");
   if (::fwrite_unlocked(line.data(), 1, line.size(), stdout) != line.size() && outputError == 0) {

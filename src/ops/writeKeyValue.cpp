@@ -1,6 +1,7 @@
 #include <cstdio>
 
 #include "cli/usage.h"
+#include "ini/keys.h"
 #include "ops/keyPath.h"
 #include "ops/operations.h"
 
@@ -16,8 +17,7 @@ void writeKeyValue(IniFile& file, const std::string& keyPrefix, const std::strin
   std::string sectionName;
   std::string keyName;
   splitKeyPath(keyPrefix + argument.substr(0, equals), sectionName, keyName);
-  setKey(sectionFor(file.sections, sectionName), keyName,
-         std::string_view(argument).substr(equals + 1));
+  setValue(file, sectionName, keyName, std::string_view(argument).substr(equals + 1));
 }
 
 }  // namespace inikey

@@ -11,7 +11,6 @@ constexpr std::uint64_t kPrime2 = 0xC2B2AE3D27D4EB4FULL;
 constexpr std::uint64_t kPrime3 = 0x165667B19E3779F9ULL;
 constexpr std::uint64_t kPrime4 = 0x85EBCA77C2B2AE63ULL;
 constexpr std::uint64_t kPrime5 = 0x27D4EB2F165667C5ULL;
-constexpr std::uint64_t kSeeds[2] = {0, 0x6A09E667F3BCC908ULL};
 constexpr std::size_t kStripe = 32;
 
 std::uint64_t rotateLeft(std::uint64_t value, int bits) {
@@ -40,9 +39,10 @@ std::uint64_t mergeRound(std::uint64_t hash, std::uint64_t accumulator) {
 
 }  // namespace
 
-ContentHash::ContentHash() {
+ContentHash::ContentHash(std::uint64_t firstSeed, std::uint64_t secondSeed) {
+  const std::uint64_t seeds[2] = {firstSeed, secondSeed};
   for (int i = 0; i < 2; ++i) {
-    const std::uint64_t seed = kSeeds[i];
+    const std::uint64_t seed = seeds[i];
     lanes_[i] = {seed, {seed + kPrime1 + kPrime2, seed + kPrime2, seed, seed - kPrime1}};
   }
 }

@@ -1,26 +1,23 @@
-// A 128-bit hash of a byte stream fed in pieces of any size: enough to tell
-// whether a file still holds the bytes once read, without keeping a copy of them.
+// The XXH64 hash of a byte stream fed in pieces of any size, under two seeds: enough
+// to tell whether a file still holds the bytes once read, without keeping a copy of
+// them. Written here, since the tool links nothing beyond the C and C++ libraries.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
+#include "contentDigest.h"
+
 namespace inikey {
-
-// What a stream hashed to: two independent 64-bit hashes and the length.
-struct ContentDigest {
-  std::uint64_t first = 0;
-  std::uint64_t second = 0;
-  std::uint64_t size = 0;
-
-  bool operator==(const ContentDigest&) const = default;
-};
 
 // Hashes bytes as they arrive; the digest does not depend on how they were split.
 class ContentHash {
  public:
-  ContentHash();
+  // The seeds make the two hashes differ; the second default is the first 64 bits of
+  // the fractional part of the square root of 2, a number nobody chose for its bits.
+  explicit ContentHash(std::uint64_t firstSeed = 0,
+                       std::uint64_t secondSeed = 0x6A09E667F3BCC908ULL);
   void add(std::string_view bytes);
   ContentDigest digest() const;
 

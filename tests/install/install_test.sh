@@ -10,7 +10,7 @@ source_dir=$2
 compiler=$3
 version=$4
 
-for tool in mandoc cpack dpkg-deb dpkg-architecture lintian readelf; do
+for tool in mandoc cpack dpkg-deb dpkg-architecture lintian readelf pkg-config; do
   if ! command -v "$tool" >/dev/null; then
     echo "skipped: $tool is not installed (.ci/run installs what the tests need)"
     exit 77
@@ -28,23 +28,36 @@ quietly() { "$@" >"$work/log" 2>&1 || { cat "$work/log"; fail "$*"; }; }
 page=$source_dir/docs/inikey.1
 expect "mandoc -T lint has nothing to say" "" "$(mandoc -T lint -W style "$page" 2>&1)"
 
-# Builds examples/library against the inikey under PREFIX as another project would, with
-# warnings as errors so that the installed headers stay clean, and runs it.
+# Builds examples/library against the inikey under PREFIX as other projects would, through
+# the CMake package and through pkg-config, with warnings as errors so that the installed
+# headers stay clean; runs both builds, and one through each thing the example does.
 example() {
-  local prefix=$1 name=$2 build=$work/$2-example
+  local prefix=$1 name=$2 build=$work/$2-example flags="-Wall -Wextra -Wpedantic -Werror"
   quietly cmake -S "$source_dir/examples/library" -B "$build" -DCMAKE_PREFIX_PATH="$prefix" \
-    -DCMAKE_CXX_COMPILER="$compiler" -DCMAKE_CXX_FLAGS="-Wall -Wextra -Wpedantic -Werror"
+    -DCMAKE_CXX_COMPILER="$compiler" -DCMAKE_CXX_FLAGS="$flags"
   quietly cmake --build "$build"
+  export PKG_CONFIG_PATH
+  PKG_CONFIG_PATH=$(dirname "$(find "$prefix" -name inikey.pc)")
+  # shellcheck disable=SC2046,SC2086 # the flags are words
+  quietly "$compiler" -std=c++20 $flags -o "$build/mtu-pc" "$source_dir/examples/library/mtu.cpp" \
+    $(pkg-config --cflags --libs inikey) -Wl,-rpath,"$(pkg-config --variable=libdir inikey)"
   cp "$source_dir/examples/server.ini" "$work/$name.ini"
-  expect "$name: the example reads the MTU" "net/mtu=1500 jumbo=false" \
-    "$("$build/mtu" "$work/$name.ini")"
+  for mtu in mtu mtu-pc; do
+    expect "$name $mtu: reads with defaults" "net/mtu=1500 jumbo=false eth0=dhcp" \
+      "$("$build/$mtu" "$work/$name.ini")"
+  done
   "$build/mtu" "$work/$name.ini" 9000 >/dev/null
-  expect "$name: the installed tool reads its save" "mtu='9000' mode='dhcp'" \
+  expect "$name: sets and saves, the tool reads it" "mtu='9000' mode='dhcp'" \
     "$("$prefix/bin/inikey" -f "$work/$name.ini" net/mtu net/eth0/mode | paste -sd' ')"
+  expect "$name: removes" "net/mtu removed, saved|net/mtu=1500 jumbo=false eth0=dhcp" \
+    "$("$build/mtu-pc" "$work/$name.ini" default)|$("$build/mtu-pc" "$work/$name.ini")"
+  expect "$name: a save that cannot write says why" \
+    "cannot save /dev/null: Operation not supported" "$("$build/mtu" /dev/null 9000 2>&1)"
 }
 
-# Only the library's own headers, in one folder; the tool's stay out.
-headers=$(cd "$source_dir/src" && ls ini/*.h util/*.h | xargs -n1 basename | sort | paste -sd' ')
+# What a user includes and what that includes, in one folder; the steps of loading and
+# saving, and the tool's own headers, stay out.
+headers="IniFile.h SectionMap.h contentDigest.h convert.h fields.h fileHandle.h format.h keys.h trim.h"
 quietly cmake --install "$build_dir" --prefix "$work/static" --strip
 expect "static: the library's headers, no others" "$headers" \
   "$(ls "$work/static/include/inikey" | paste -sd' ')"
@@ -57,10 +70,14 @@ quietly cmake -S "$source_dir" -B "$work/shared-build" -DCMAKE_BUILD_TYPE=Releas
   -DCMAKE_CXX_COMPILER="$compiler" -DBUILD_SHARED_LIBS=ON -DINIKEY_BUILD_TESTS=OFF \
   -DINIKEY_BUILD_BENCHMARKS=OFF
 quietly cmake --build "$work/shared-build" -j2
-quietly cmake --install "$work/shared-build" --prefix "$work/shared" --strip
+# Installed in one folder and moved to another, as a package's root is.
+quietly cmake --install "$work/shared-build" --prefix "$work/installed" --strip
+mv "$work/installed" "$work/shared"
 example "$work/shared" shared
-expect "shared: the example needs the versioned library" "libinikey.so.${version%.*}" \
-  "$(readelf -d "$work/shared-example/mtu" | sed -n 's/.*(NEEDED).*\[\(libinikey[^]]*\)\]/\1/p')"
+for mtu in mtu mtu-pc; do
+  expect "shared $mtu: needs the versioned library" "libinikey.so.${version%.*}" \
+    "$(readelf -d "$work/shared-example/$mtu" | sed -n 's/.*(NEEDED).*\[\(libinikey[^]]*\)\]/\1/p')"
+done
 
 # The packages, as the package preset builds them; twice, the second time with newer
 # files, which must not change a byte.
@@ -84,6 +101,7 @@ for path in inikey/usr/bin/inikey inikey/usr/share/man/man1/inikey.1.gz \
   inikey/usr/share/zsh/vendor-completions/_inikey inikey/usr/share/doc/inikey/copyright \
   libinikey-dev/usr/include/inikey/IniFile.h libinikey-dev/usr/lib/$multiarch/libinikey.a \
   libinikey-dev/usr/lib/$multiarch/cmake/inikey/inikeyConfig.cmake \
+  libinikey-dev/usr/lib/$multiarch/pkgconfig/inikey.pc \
   libinikey-dev/usr/share/doc/libinikey-dev/copyright; do
   [[ -f $work/$path ]] || fail "not in the package: $path"
 done
