@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <new>
+#include <string>
 
 #include "ini/IniFile.h"
 #include "ini/fileHandle.h"
@@ -38,13 +39,10 @@ int parseFile(int fd, SectionMap& sections, const SectionFilter* onlySections, C
 
 // Opens path without waiting for a FIFO's other end, then lets reads wait as usual.
 // Returns the descriptor, or -1 with errno set.
-int openWithoutWaiting(const std::string& path, int flags) {
-  int fd = ::open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-  // Only a lease refuses so (a FIFO opened for reading and writing never waits):
-  // wait for the lease's holder, as a plain open does.
-  if (fd < 0 && errno == EWOULDBLOCK && (flags & O_ACCMODE) == O_RDWR) {
-    fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NOCTTY);
-  }
+int openWithoutWaiting(const char* path, int flags) {
+  int fd = ::open(path, flags | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  // Only a lease refuses so (a FIFO does not): wait for its holder, as a plain open does.
+  if (fd < 0 && errno == EWOULDBLOCK) fd = ::open(path, flags | O_CLOEXEC | O_NOCTTY);
   if (fd < 0) return -1;
   const int status = ::fcntl(fd, F_GETFL);
   if (status == -1 || ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0) {
@@ -56,30 +54,53 @@ int openWithoutWaiting(const std::string& path, int flags) {
   return fd;
 }
 
+// Opens the regular file that readable is open on for writing too: through /proc
+// where it is mounted, so that the path, which may name another file by now, plays
+// no part; else by the path, kept only when it still names that file. Returns the
+// descriptor, or -1 with errno set.
+int openAgainForWriting(const std::string& path, int readable, const struct stat& opened) {
+  const std::string self = "/proc/self/fd/" + std::to_string(readable);
+  int fd = openWithoutWaiting(self.c_str(), O_RDWR);
+  if (fd >= 0 || errno != ENOENT) return fd;
+  fd = openWithoutWaiting(path.c_str(), O_RDWR);
+  if (fd < 0) return -1;
+  struct stat named {};
+  if (::fstat(fd, &named) == 0 && named.st_dev == opened.st_dev && named.st_ino == opened.st_ino) {
+    return fd;
+  }
+  ::close(fd);
+  errno = ESTALE;
+  return -1;
+}
+
 // Opens path for the document's life: for reading and writing where that is
 // wanted and allowed, else for reading; writeError receives 0, or why the file is
-// not open for writing. What the open descriptor is decides, since the path may
-// name another file by now: only a regular file is kept for writing. Other files
-// are opened again for reading, since a FIFO opened for writing would never report
-// the end of what it has to read; a write run never waits for a FIFO's writer, so
-// that one swapped in cannot hold it.
+// not open for writing. It is opened for reading first, and what that descriptor
+// is decides: only a regular file is ever opened for writing (a device or a FIFO
+// swapped in after the access test is not), and a run never waits for a FIFO's
+// writer, so that one swapped in cannot hold it.
 FileHandle openDocumentFile(const std::string& path, FileAccess access, int& writeError) {
   writeError = EBADF;  // read only, as asked
   if (access == FileAccess::ReadOnly) {
     return FileHandle(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
   }
-  FileHandle file(openWithoutWaiting(path, O_RDWR));
-  struct stat status {};
-  if (!file.isOpen() || ::fstat(file.fd(), &status) != 0) {
+  FileHandle readable(openWithoutWaiting(path.c_str(), O_RDONLY));
+  struct stat opened {};
+  if (!readable.isOpen() || ::fstat(readable.fd(), &opened) != 0) {
     writeError = errno;
-  } else if (!S_ISREG(status.st_mode)) {
-    writeError = ENOTSUP;
-  } else {
-    writeError = 0;
-    return file;
+    return readable;
   }
-  file = FileHandle();
-  return FileHandle(openWithoutWaiting(path, O_RDONLY));
+  if (!S_ISREG(opened.st_mode)) {
+    writeError = ENOTSUP;
+    return readable;
+  }
+  FileHandle file(openAgainForWriting(path, readable.fd(), opened));
+  if (!file.isOpen()) {
+    writeError = errno;
+    return readable;
+  }
+  writeError = 0;
+  return file;
 }
 
 }  // namespace
