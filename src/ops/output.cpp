@@ -12,15 +12,29 @@ int outputError = 0;  // of the first write to standard output that failed
 
 }  // namespace
 
+// Lines longer than this are written in their pieces rather than built first: a
+// copy of a large value may not fit into the memory that is left.
+constexpr size_t kBuiltLineLimit = size_t{64} << 10;
+
 void printValueLine(std::string_view namePrefix, std::string_view keyName, std::string_view value) {
   // Values never hold a zero byte (reading drops them), so this is "%s='%s'\n".
   // One call per line, without taking stdout's lock: the tool has one thread, and a
   // listing writes a line for every key (figures in bench/findings.md).
   static std::string line;
-  line.assign(namePrefix).append(keyName).append("='").append(value).append("'\n");
-  if (::fwrite_unlocked(line.data(), 1, line.size(), stdout) != line.size() && outputError == 0) {
-    outputError = errno;
+  const auto put = [](std::string_view text) {
+    if (::fwrite_unlocked(text.data(), 1, text.size(), stdout) != text.size() && outputError == 0) {
+      outputError = errno;
+    }
+  };
+  if (namePrefix.size() + keyName.size() + value.size() > kBuiltLineLimit) {
+    for (const std::string_view piece :
+         {namePrefix, keyName, std::string_view("='"), value, std::string_view("'\n")}) {
+      put(piece);
+    }
+    return;
   }
+  line.assign(namePrefix).append(keyName).append("='").append(value).append("'\n");
+  put(line);
 }
 
 int finishOutput() {
