@@ -48,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
   inikey::SectionMap wanted;
   bool take = true;  // every other section
   for (const auto& [sectionName, keys] : document.sections) {
-    if (take) some.emplace(std::string_view(sectionName)), wanted.emplace(sectionName, keys);
+    if (take) some.try_emplace(std::string(sectionName)), wanted.emplace(sectionName, keys);
     take = !take;
   }
   check(inikey::IniFile(path, some).sections == wanted,

@@ -37,17 +37,17 @@ void listMatchingSections(const IniFile& file, const Options& options) {
   listSections(file, arguments, options.prependSection);
 }
 
-// The sections that a read run's arguments name: the only ones it has to load.
+// What a read run's arguments name, whole sections or keys: all it has to load.
 SectionFilter sectionsNamed(const ArgumentList& arguments, bool keysAreSections) {
   SectionFilter names;
   std::string sectionName;
   std::string keyName;
   for (const std::string& argument : arguments) {
     if (keysAreSections) {
-      names.insert(argument);
+      names[argument].clear();  // every key
     } else {
       splitKeyPath(argument, sectionName, keyName);
-      names.insert(sectionName);
+      names[sectionName].insert(keyName);
     }
   }
   return names;
