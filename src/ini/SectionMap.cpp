@@ -11,30 +11,42 @@ namespace {
 // join together, earliest source first; join leaves in the first what is kept.
 template <typename Map, typename Join>
 void mergeInOrder(Map& into, const std::vector<Map*>& sources, Join join) {
-  // The source whose first entry comes next is on top: by name, then by source.
-  const auto comesLater = [&sources](size_t a, size_t b) {
-    const int order = compareNames(sources[a]->begin()->first, sources[b]->begin()->first);
-    return order != 0 ? order > 0 : a > b;
+  struct Front {
+    std::uint64_t prefix;  // namePrefix of the source's first name
+    size_t source;
   };
-  std::vector<size_t> heap;
+  const auto nameOf = [&sources](const Front& front) -> std::string_view {
+    return sources[front.source]->begin()->first;
+  };
+  // The source whose first entry comes next is on top: by name, then by source.
+  const auto comesLater = [&nameOf](const Front& a, const Front& b) {
+    if (a.prefix != b.prefix) return a.prefix > b.prefix;
+    const int order = compareNames(nameOf(a), nameOf(b));
+    return order != 0 ? order > 0 : a.source > b.source;
+  };
+  std::vector<Front> heap;
   for (size_t source = 0; source < sources.size(); ++source) {
-    if (!sources[source]->empty()) heap.push_back(source);
+    if (!sources[source]->empty()) {
+      heap.push_back({namePrefix(sources[source]->begin()->first), source});
+    }
   }
   std::make_heap(heap.begin(), heap.end(), comesLater);
   std::vector<typename Map::node_type> sameName;
   while (!heap.empty()) {
     sameName.clear();
+    const std::uint64_t prefix = heap.front().prefix;
     do {
       std::pop_heap(heap.begin(), heap.end(), comesLater);
-      Map& source = *sources[heap.back()];
+      Map& source = *sources[heap.back().source];
       sameName.push_back(source.extract(source.begin()));
       if (source.empty()) {
         heap.pop_back();
       } else {
+        heap.back().prefix = namePrefix(source.begin()->first);
         std::push_heap(heap.begin(), heap.end(), comesLater);
       }
-    } while (!heap.empty() &&
-             compareNames(sources[heap.front()]->begin()->first, sameName.front().key()) == 0);
+    } while (!heap.empty() && heap.front().prefix == prefix &&
+             compareNames(nameOf(heap.front()), sameName.front().key()) == 0);
     if (sameName.size() > 1) join(sameName);
     into.insert(into.end(), std::move(sameName.front()));
   }

@@ -11,7 +11,7 @@ namespace {
 
 // Bytes of held-back lines that are sorted and built into a part at once: few
 // enough to be sorted in the processor's caches.
-constexpr size_t kPendingLimit = size_t{4} << 20;
+constexpr size_t kPendingLimit = size_t{1} << 20;
 
 // Names held back compare by their prefixes first, and in file order last, so that
 // the first line of a name is stored first (its spelling stays) and the last line
