@@ -24,16 +24,15 @@ const char* baseName(const char* invocation) {
 // Without key arguments a read run lists every section whose name starts with the
 // prefix, letter case significant.
 void listMatchingSections(const IniFile& file, const Options& options) {
-  std::deque<std::string> names;
-  file.sectionNames(names);
+  // The names become the arguments in place: a second list of a million names
+  // would cost as much memory as the first.
+  ArgumentList arguments;
+  file.sectionNames(arguments);
   const std::string& keyPrefix = options.keyPrefix;
   const size_t length = keyPrefix.empty() ? 0 : keyPrefix.size() - 1;  // without its "/"
-  ArgumentList arguments;
-  for (std::string& name : names) {
-    if (name.compare(0, length, keyPrefix, 0, length) == 0) {  // a shorter name differs
-      arguments.push_back(std::move(name));
-    }
-  }
+  std::erase_if(arguments, [&keyPrefix, length](const std::string& name) {
+    return name.compare(0, length, keyPrefix, 0, length) != 0;  // a shorter name differs
+  });
   listSections(file, arguments, options.prependSection);
 }
 
