@@ -19,6 +19,8 @@ constexpr size_t kPendingLimit = size_t{1} << 20;
 int compareHeld(std::string_view text, std::uint64_t prefixA, size_t startA, size_t lengthA,
                 std::uint64_t prefixB, size_t startB, size_t lengthB) {
   if (prefixA != prefixB) return prefixA < prefixB ? -1 : 1;
+  // A name of up to 8 bytes is whole in its prefix: the shorter name comes first.
+  if (std::min(lengthA, lengthB) <= 8) return lengthA < lengthB ? -1 : lengthA > lengthB ? 1 : 0;
   return compareNames(text.substr(startA, lengthA), text.substr(startB, lengthB));
 }
 
