@@ -77,6 +77,8 @@ void setKey(KeyMap& keys, std::string_view keyName, std::string_view value) {
 }
 
 void mergeSections(SectionMap& into, std::vector<SectionMap>& parts) {
+  std::erase_if(parts, [](const SectionMap& part) { return part.empty(); });
+  if (parts.empty()) return;
   if (into.empty() && parts.size() == 1) {
     into = std::move(parts.front());
     return;

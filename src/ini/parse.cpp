@@ -13,9 +13,7 @@ namespace {
 // enough to be sorted in the processor's caches.
 constexpr size_t kPendingLimit = size_t{1} << 20;
 
-// Names held back compare by their prefixes first, and in file order last, so that
-// the first line of a name is stored first (its spelling stays) and the last line
-// last (its value wins).
+// Compares two names held back as compareNames does, by their prefixes first.
 int compareHeld(std::string_view text, std::uint64_t prefixA, size_t startA, size_t lengthA,
                 std::uint64_t prefixB, size_t startB, size_t lengthB) {
   if (prefixA != prefixB) return prefixA < prefixB ? -1 : 1;
@@ -71,6 +69,7 @@ void storePart(const SectionMap& sections, ParseState& state) {
   const auto compareKeys = [text](const PendingKey& a, const PendingKey& b) {
     return compareHeld(text, a.prefix, a.start, a.keyLength, b.prefix, b.start, b.keyLength);
   };
+  // Lines of one key stay in file order: the first gives its spelling, the last its value.
   std::sort(pending.begin(), pending.end(), [&](const PendingKey& a, const PendingKey& b) {
     if (a.section != b.section) return a.section < b.section;
     const int byName = compareKeys(a, b);
@@ -86,7 +85,6 @@ void storePart(const SectionMap& sections, ParseState& state) {
                                      std::forward_as_tuple())
                        ->second;
     while (first < pending.size() && pending[first].section == rank) {
-      // The lines of one key: the first gives its spelling, the last its value.
       size_t last = first;
       while (last + 1 < pending.size() && pending[last + 1].section == rank &&
              compareKeys(pending[first], pending[last + 1]) == 0) {
