@@ -64,17 +64,32 @@ void storePart(const SectionMap& sections, ParseState& state) {
   const std::string_view text = state.pendingText;
   std::vector<size_t> rankOf;
   const std::vector<size_t> firstOfRank = rankSections(text, state.pendingSections, rankOf);
-  for (PendingKey& key : pending) key.section = rankOf[key.section];
 
+  // The lines go into their sections' order by counting, keeping file order; then
+  // each section's lines are sorted on their own, which takes fewer comparisons than
+  // sorting all of them.
+  std::vector<size_t> sectionEnd(firstOfRank.size() + 1, 0);
+  for (const PendingKey& key : pending) ++sectionEnd[rankOf[key.section] + 1];
+  std::partial_sum(sectionEnd.begin(), sectionEnd.end(), sectionEnd.begin());
+  std::vector<PendingKey> bySection(pending.size());
+  for (const PendingKey& key : pending) {
+    const size_t rank = rankOf[key.section];
+    PendingKey& placed = bySection[sectionEnd[rank]++];
+    placed = key;
+    placed.section = rank;
+  }
+  pending.swap(bySection);
   const auto compareKeys = [text](const PendingKey& a, const PendingKey& b) {
     return compareHeld(text, a.prefix, a.start, a.keyLength, b.prefix, b.start, b.keyLength);
   };
   // Lines of one key stay in file order: the first gives its spelling, the last its value.
-  std::sort(pending.begin(), pending.end(), [&](const PendingKey& a, const PendingKey& b) {
-    if (a.section != b.section) return a.section < b.section;
+  const auto lineLess = [&compareKeys](const PendingKey& a, const PendingKey& b) {
     const int byName = compareKeys(a, b);
     return byName != 0 ? byName < 0 : a.start < b.start;
-  });
+  };
+  for (size_t rank = 0, start = 0; rank < firstOfRank.size(); start = sectionEnd[rank++]) {
+    std::sort(pending.begin() + start, pending.begin() + sectionEnd[rank], lineLess);
+  }
 
   SectionMap& part = state.parts.emplace_back(sections.get_allocator());
   for (size_t first = 0; first < pending.size();) {
