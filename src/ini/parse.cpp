@@ -87,8 +87,9 @@ void storePart(const SectionMap& sections, ParseState& state) {
     const int byName = compareKeys(a, b);
     return byName != 0 ? byName < 0 : a.start < b.start;
   };
+  PendingKey* const lines = pending.data();
   for (size_t rank = 0, start = 0; rank < firstOfRank.size(); start = sectionEnd[rank++]) {
-    std::sort(pending.begin() + start, pending.begin() + sectionEnd[rank], lineLess);
+    std::sort(lines + start, lines + sectionEnd[rank], lineLess);
   }
 
   SectionMap& part = state.parts.emplace_back(sections.get_allocator());
