@@ -247,7 +247,7 @@ def main():
     add("## Peak memory")
     add("")
     add("Maximum resident set size in MiB (`/usr/bin/time -v`), for reading one key and "
-        "for setting one.")
+        "for setting one, and for the shapes also for listing everything.")
     add("")
     add("| file | operation | nothing | cat | **inikey** | git config | crudini | configparser |"
         " inikey ÷ file size |")
