@@ -56,7 +56,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     }
     turn = (turn + 1) % 3;
   }
-  check(inikey::IniFile(path, some).sections == wanted,
+  // A section named by a key alone is spelled as the first header above a key kept.
+  const inikey::IniFile loaded(path, some);
+  check(loaded.sections.size() == wanted.size() &&
+            std::all_of(wanted.begin(), wanted.end(),
+                        [&loaded, &some](const auto& section) {
+                          const auto found = loaded.sections.find(section.first);
+                          return found != loaded.sections.end() &&
+                                 found->second == section.second &&
+                                 (!some.at(std::string(section.first)).empty() ||
+                                  found->first == section.first);
+                        }),
         "a load of some sections and keys is part of the whole");
 
   for (auto& [sectionName, keys] : document.sections) {

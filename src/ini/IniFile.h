@@ -37,8 +37,9 @@ class IniFile {
   // Opens the file at path once, for the document's whole life, and loads it; a
   // file that cannot be read leaves the document empty, `loaded` false and
   // `loadError` telling why. With onlySections, only those sections, and of each only
-  // the keys it names, are kept (a run that reads a few keys needs no more) and
-  // the file is only read.
+  // the keys it names, are kept (a run that reads a few keys needs no more; a
+  // section kept for some keys is spelled as the first header above one of them)
+  // and the file is only read.
   explicit IniFile(const std::string& path,
                    std::optional<SectionFilter> onlySections = std::nullopt,
                    FileAccess access = FileAccess::ReadWrite);
