@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Times inikey against git config -f, crudini and Python's configparser, with two
 # floors: a statically linked program that does nothing, and cat FILE > /dev/null.
+# The shapes of a million and two million key lines are timed against git config
+# alone: the Python tools take minutes on them.
 # Builds the tool, generates the corpora (bench/generate.py), runs hyperfine once
 # per cell (one file, one operation; all commands side by side), measures peak
 # memory with /usr/bin/time -v and instructions with callgrind, and writes
@@ -72,11 +74,14 @@ commandsFor() {
   esac
 }
 names=(nothing cat inikey "git config" crudini configparser)
+shapes=(sections1m sections2m keys1m keys2m repeated1m repeated2m)
+isShape() { [[ " ${shapes[*]} " == *" $1 "* ]]; }
 
 # Runs per command: at least MIN, at most MAX, else as many as fit in 3 seconds.
 declare -A minRuns=([small]=20 [medium]=5 [long]=3 [large]=1)
 declare -A maxRuns=([small]=200 [medium]=30 [long]=10 [large]=5)
 declare -A warmups=([small]=3 [medium]=1 [long]=1 [large]=0)
+for shape in "${shapes[@]}"; do minRuns[$shape]=3 maxRuns[$shape]=3 warmups[$shape]=0; done
 
 mkdir -p results
 {
@@ -86,7 +91,7 @@ mkdir -p results
   cut -d' ' -f1-3 /proc/loadavg  # other work on the machine skews times
 } >results/run.txt
 : >results/memory.tsv
-for corpus in small medium long large; do
+for corpus in small medium long large "${shapes[@]}"; do
   original=corpus/$corpus.ini
   section=$(lastSection "$original")
   key=$(lastKey "$original")
@@ -102,14 +107,17 @@ for corpus in small medium long large; do
       cp "$original" "$file"
     fi
     mapfile -t commands < <(commandsFor "$operation" "$file" "$section" "$key")
+    if isShape "$corpus"; then commands=("${commands[@]:0:4}"); fi
     arguments=()
     for i in "${!commands[@]}"; do arguments+=(-n "${names[$i]}" "${commands[$i]}"); done
     hyperfine -N --style basic --warmup "${warmups[$corpus]}" -m "${minRuns[$corpus]}" -M "${maxRuns[$corpus]}" \
       "${prepare[@]}" --export-json "results/$corpus-$operation.json" "${arguments[@]}" \
       >"results/$corpus-$operation.log" 2>&1
 
-    # Peak memory of reading and of changing; listing and deleting add nothing new.
-    [[ $operation == read || $operation == set ]] || continue
+    # Peak memory of reading and of changing, and of listing the shapes; deleting
+    # adds nothing new.
+    [[ $operation == read || $operation == set ]] || { isShape "$corpus" && [[ $operation == list ]]; } ||
+      continue
     for i in "${!commands[@]}"; do
       [[ ${#prepare[@]} -eq 0 ]] || cp "$original" "$file"
       # shellcheck disable=SC2086 # the command is split into its words on purpose

@@ -5,9 +5,13 @@
 
 Makes small.ini (a typical 2 KB config), medium.ini (1,000 sections of 20 keys),
 large.ini (20,000 sections of 50 keys, 30 to 60 byte values) and long.ini (1,000
-lines of 10 KB values). Sections and keys stand in shuffled order, so a tool that
-sorts them does real work. Names and values keep to letters, digits, blanks and
-"-./:_", which every compared tool reads the same way.
+lines of 10 KB values), and three shapes of a million key lines, and of two million
+for how the cost grows: sections1m.ini (a million sections of one key), keys1m.ini
+(one section of a million keys) and repeated1m.ini (50 sections whose headers
+repeat, a header before every key line); the same with 2m for two million.
+Sections and keys stand in shuffled order, so a tool that sorts them does real
+work. Names and values keep to letters, digits, blanks and "-./:_", which every
+compared tool reads the same way.
 """
 
 import os
@@ -54,6 +58,27 @@ def big_document(path, sections, keys, shortest, longest, seed):
             for k in rng.shuffled(range(keys)):
                 lines.append(b"key%0*d=%s\n" % (key_width, k, rng.value(shortest, longest)))
             out.write(b"".join(lines))
+
+
+def shaped_document(path, shape, lines, seed):
+    """Names like s0123456 and key0123456, values like v0123456, in shuffled order;
+    one width for every size, so that twice the lines are twice the bytes."""
+    rng = Random(seed)
+    width = 7
+    with open(path, "wb") as out:
+        if shape == "keys":
+            out.write(b"[s%0*d]\n" % (width, 0))
+        chunk = []
+        for number in rng.shuffled(range(lines)):
+            if shape == "sections":
+                chunk.append(b"[s%0*d]\n" % (width, number))
+            elif shape == "repeated":
+                chunk.append(b"[s%02d]\n" % rng.below(50))
+            chunk.append(b"key%0*d=v%0*d\n" % (width, number, width, number))
+            if len(chunk) >= 1 << 16:
+                out.write(b"".join(chunk))
+                chunk = []
+        out.write(b"".join(chunk))
 
 
 SMALL = """\
@@ -177,6 +202,10 @@ def main():
     big_document(os.path.join(folder, "medium.ini"), 1000, 20, 30, 60, seed=1)
     big_document(os.path.join(folder, "large.ini"), 20000, 50, 30, 60, seed=2)
     big_document(os.path.join(folder, "long.ini"), 100, 10, 10000, 10000, seed=3)
+    for seed, shape in enumerate(("sections", "keys", "repeated"), start=4):
+        for millions in (1, 2):
+            path = os.path.join(folder, f"{shape}{millions}m.ini")
+            shaped_document(path, shape, millions * 1000000, seed)
 
 
 if __name__ == "__main__":

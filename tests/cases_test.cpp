@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <wordexp.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -195,6 +196,25 @@ TEST_P(Tool, Runs) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, Tool, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// More key lines than are sorted at once: the lines of one key, and the headers of
+// one section, far apart, still keep the first spelling and the last value.
+TEST(Cases, LinesFarApartInALargeFile) {
+  std::string evenKeys, oddKeys, allKeys;
+  for (int i = 0; i < 200000; ++i) {
+    char line[16];
+    std::snprintf(line, sizeof line, "k%06d=v\n", i);
+    (i % 2 == 0 ? evenKeys : oddKeys) += line;
+    allKeys += line;
+  }
+  TempDir folder;
+  writeFile(folder / "settings.ini",
+            "[Net]\nKey=first\n" + evenKeys + "[a]\n" + oddKeys + "[NET]\nKEY=last\n" + oddKeys);
+  EXPECT_EQ(runInikey({"-f", "settings.ini", "-d", "nosuch"}, folder.path()).status, 0);
+  // Not EXPECT_EQ: a diff of megabytes of text takes longer than the run.
+  EXPECT_TRUE(readFile(folder / "settings.ini") ==
+              "[a]\n" + oddKeys + "\n[Net]\n" + allKeys + "Key=last\n\n");
+}
 
 }  // namespace
 }  // namespace inikey::testing

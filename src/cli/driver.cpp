@@ -27,30 +27,29 @@ const char* baseName(const char* invocation) {
 // Without key arguments a read run lists every section whose name starts with the
 // prefix, letter case significant.
 void listMatchingSections(const IniFile& file, const Options& options) {
-  std::deque<std::string> names;
-  file.sectionNames(names);
+  // The names become the arguments in place: a second list of a million names
+  // would cost as much memory as the first.
+  ArgumentList arguments;
+  file.sectionNames(arguments);
   const std::string& keyPrefix = options.keyPrefix;
   const size_t length = keyPrefix.empty() ? 0 : keyPrefix.size() - 1;  // without its "/"
-  ArgumentList arguments;
-  for (std::string& name : names) {
-    if (name.compare(0, length, keyPrefix, 0, length) == 0) {  // a shorter name differs
-      arguments.push_back(std::move(name));
-    }
-  }
+  std::erase_if(arguments, [&keyPrefix, length](const std::string& name) {
+    return name.compare(0, length, keyPrefix, 0, length) != 0;  // a shorter name differs
+  });
   listSections(file, arguments, options.prependSection);
 }
 
-// The sections that a read run's arguments name: the only ones it has to load.
+// What a read run's arguments name, whole sections or keys: all it has to load.
 SectionFilter sectionsNamed(const ArgumentList& arguments, bool keysAreSections) {
   SectionFilter names;
   std::string sectionName;
   std::string keyName;
   for (const std::string& argument : arguments) {
     if (keysAreSections) {
-      names.insert(argument);
+      names[argument].clear();  // every key
     } else {
       splitKeyPath(argument, sectionName, keyName);
-      names.insert(sectionName);
+      names[sectionName].insert(keyName);
     }
   }
   return names;

@@ -41,8 +41,10 @@ class IniFile {
  public:
   // Opens the file at path once, for the document's whole life, and loads it; a
   // file that cannot be read leaves the document empty, `loaded` false and
-  // `loadError` telling why. With onlySections, only those sections are kept (a run
-  // that reads a few keys needs no more) and the file is only read.
+  // `loadError` telling why. With onlySections, only those sections, and of each only
+  // the keys it names, are kept (a run that reads a few keys needs no more; a
+  // section kept for some keys is spelled as the first header above one of them)
+  // and the file is only read.
   explicit IniFile(const std::string& path,
                    std::optional<SectionFilter> onlySections = std::nullopt,
                    FileAccess access = FileAccess::ReadWrite);

@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace inikey {
 
@@ -59,8 +60,12 @@ struct CaseInsensitiveLess {
 using KeyMap = std::pmr::map<std::pmr::string, std::pmr::string, CaseInsensitiveLess>;
 using SectionMap = std::pmr::map<std::pmr::string, KeyMap, CaseInsensitiveLess>;
 
-// Section names, matched as the document matches them.
-using SectionFilter = std::set<std::string, CaseInsensitiveLess>;
+// Key names wanted of one section, matched as the document matches them; an empty
+// set wants every key of it.
+using KeyFilter = std::set<std::string, CaseInsensitiveLess>;
+
+// The sections a load keeps, each with the keys it keeps of them.
+using SectionFilter = std::map<std::string, KeyFilter, CaseInsensitiveLess>;
 
 // One section's keys and values, copied in key order.
 using EntryList = std::deque<std::pair<std::string, std::string>>;
@@ -72,9 +77,13 @@ KeyMap& sectionFor(SectionMap& sections, std::string_view sectionName);
 // one keeps its spelling.
 void setKey(KeyMap& keys, std::string_view keyName, std::string_view value);
 
-// Sets every key of from in into, as if from's lines had been parsed on top of into.
-// When into is empty and both share one memory resource, from's entries are taken
-// over whole (no copy); otherwise they are copied one by one.
+// Moves every entry of parts into into, as if the lines of each part had been parsed
+// after those of the parts before it, on top of into: a name keeps its first
+// spelling and its last value. All maps share into's memory resource, so that no
+// entry is copied; parts are left empty.
+void mergeSections(SectionMap& into, std::vector<SectionMap>& parts);
+
+// The same for one part.
 void mergeSections(SectionMap& into, SectionMap&& from);
 
 }  // namespace inikey

@@ -1,49 +1,137 @@
 #include "ini/parse.h"
 
 #include <algorithm>
+#include <numeric>
+#include <tuple>
 
 #include "util/trim.h"
 
 namespace inikey {
 namespace {
 
-// Bytes of held-back key lines beyond which they are stored before their section ends.
+// Bytes of held-back lines that are sorted and built into a part at once: few
+// enough to be sorted in the processor's caches.
 constexpr size_t kPendingLimit = size_t{1} << 20;
 
-bool isSkipped(const ParseState& state) {
-  return state.onlySections != nullptr && !state.onlySections->contains(state.sectionName);
+// Compares two names held back as compareNames does, by their prefixes first.
+int compareHeld(std::string_view text, std::uint64_t prefixA, size_t startA, size_t lengthA,
+                std::uint64_t prefixB, size_t startB, size_t lengthB) {
+  if (prefixA != prefixB) return prefixA < prefixB ? -1 : 1;
+  // A name of up to 8 bytes is whole in its prefix: the shorter name comes first.
+  if (std::min(lengthA, lengthB) <= 8) return lengthA < lengthB ? -1 : lengthA > lengthB ? 1 : 0;
+  return compareNames(text.substr(startA, lengthA), text.substr(startB, lengthB));
+}
+
+void selectSection(ParseState& state) {
+  state.sectionPending = false;
+  state.onlyKeys = nullptr;
+  if (state.onlySections == nullptr) return;
+  const auto wanted = state.onlySections->find(state.sectionName);
+  state.skipping = wanted == state.onlySections->end();
+  if (!state.skipping && !wanted->second.empty()) state.onlyKeys = &wanted->second;
+}
+
+// Numbers the held sections by name in document order, one number for one name,
+// and returns for each number the section whose spelling is kept: the first.
+std::vector<size_t> rankSections(std::string_view text, std::vector<PendingSection>& held,
+                                 std::vector<size_t>& rankOf) {
+  std::vector<size_t> order(held.size());
+  std::iota(order.begin(), order.end(), size_t{0});
+  const auto compare = [&](size_t a, size_t b) {
+    return compareHeld(text, held[a].prefix, held[a].start, held[a].length, held[b].prefix,
+                       held[b].start, held[b].length);
+  };
+  std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+    const int byName = compare(a, b);
+    return byName != 0 ? byName < 0 : a < b;
+  });
+  std::vector<size_t> firstOfRank;
+  rankOf.resize(held.size());
+  for (const size_t section : order) {
+    if (firstOfRank.empty() || compare(firstOfRank.back(), section) != 0) {
+      firstOfRank.push_back(section);
+    }
+    rankOf[section] = firstOfRank.size() - 1;
+  }
+  return firstOfRank;
+}
+
+// Builds the lines held back into a part of their own, front to back, and lets
+// them go.
+void storePart(const SectionMap& sections, ParseState& state) {
+  std::vector<PendingKey>& pending = state.pendingKeys;
+  if (pending.empty()) return;
+  const std::string_view text = state.pendingText;
+  std::vector<size_t> rankOf;
+  const std::vector<size_t> firstOfRank = rankSections(text, state.pendingSections, rankOf);
+
+  // The lines go into their sections' order by counting, keeping file order; then
+  // each section's lines are sorted on their own, which takes fewer comparisons than
+  // sorting all of them.
+  std::vector<size_t> sectionEnd(firstOfRank.size() + 1, 0);
+  for (const PendingKey& key : pending) ++sectionEnd[rankOf[key.section] + 1];
+  std::partial_sum(sectionEnd.begin(), sectionEnd.end(), sectionEnd.begin());
+  std::vector<PendingKey> bySection(pending.size());
+  for (const PendingKey& key : pending) {
+    const size_t rank = rankOf[key.section];
+    PendingKey& placed = bySection[sectionEnd[rank]++];
+    placed = key;
+    placed.section = rank;
+  }
+  pending.swap(bySection);
+  const auto compareKeys = [text](const PendingKey& a, const PendingKey& b) {
+    return compareHeld(text, a.prefix, a.start, a.keyLength, b.prefix, b.start, b.keyLength);
+  };
+  // Lines of one key stay in file order: the first gives its spelling, the last its value.
+  const auto lineLess = [&compareKeys](const PendingKey& a, const PendingKey& b) {
+    const int byName = compareKeys(a, b);
+    return byName != 0 ? byName < 0 : a.start < b.start;
+  };
+  PendingKey* const lines = pending.data();
+  for (size_t rank = 0, start = 0; rank < firstOfRank.size(); start = sectionEnd[rank++]) {
+    std::sort(lines + start, lines + sectionEnd[rank], lineLess);
+  }
+
+  SectionMap& part = state.parts.emplace_back(sections.get_allocator());
+  for (size_t first = 0; first < pending.size();) {
+    const size_t rank = pending[first].section;
+    const PendingSection& named = state.pendingSections[firstOfRank[rank]];
+    KeyMap& keys = part.emplace_hint(part.end(), std::piecewise_construct,
+                                     std::forward_as_tuple(text.substr(named.start, named.length)),
+                                     std::forward_as_tuple())
+                       ->second;
+    while (first < pending.size() && pending[first].section == rank) {
+      size_t last = first;
+      while (last + 1 < pending.size() && pending[last + 1].section == rank &&
+             compareKeys(pending[first], pending[last + 1]) == 0) {
+        ++last;
+      }
+      const std::string_view keyName = text.substr(pending[first].start, pending[first].keyLength);
+      const std::string_view value =
+          text.substr(pending[last].start + pending[last].keyLength, pending[last].valueLength);
+      keys.emplace_hint(keys.end(), keyName, value);
+      first = last + 1;
+    }
+  }
+  pending.clear();
+  state.pendingSections.clear();
+  state.pendingText.clear();
+  state.sectionPending = false;
 }
 
 }  // namespace
 
-ParseState::ParseState(const SectionFilter* onlySections)
-    : onlySections(onlySections), skipping(isSkipped(*this)) {
-  // Room for a typical section at once, rather than doubling up to it.
+ParseState::ParseState(const SectionFilter* onlySections) : onlySections(onlySections) {
+  selectSection(*this);
+  // Room for a small file at once, rather than doubling up to it.
   pendingText.reserve(4096);
-  pendingKeys.reserve(128);
+  pendingKeys.reserve(64);
 }
 
 void storePendingKeys(SectionMap& sections, ParseState& state) {
-  std::vector<PendingKey>& pending = state.pendingKeys;
-  if (pending.empty()) return;
-  const std::string_view text = state.pendingText;
-  const auto keyName = [text](const PendingKey& key) {
-    return text.substr(key.start, key.keyLength);
-  };
-  // Lines of one key stay in file order, so that the first is stored first (its
-  // spelling stays) and the last last (its value wins).
-  const auto lineLess = [keyName](const PendingKey& a, const PendingKey& b) {
-    if (a.prefix != b.prefix) return a.prefix < b.prefix;
-    const int order = compareNames(keyName(a), keyName(b));
-    return order != 0 ? order < 0 : a.start < b.start;
-  };
-  std::sort(pending.begin(), pending.end(), lineLess);
-  KeyMap& keys = sectionFor(sections, state.sectionName);
-  for (const PendingKey& key : pending) {
-    setKey(keys, keyName(key), text.substr(key.start + key.keyLength, key.valueLength));
-  }
-  pending.clear();
-  state.pendingText.clear();
+  storePart(sections, state);
+  mergeSections(sections, state.parts);
+  state.parts.clear();
 }
 
 void parseLine(SectionMap& sections, ParseState& state, std::string_view line) {
@@ -54,9 +142,8 @@ void parseLine(SectionMap& sections, ParseState& state, std::string_view line) {
   if (line.front() == ';' || line.front() == '#') return;
 
   if (line.front() == '[' && line.back() == ']') {
-    storePendingKeys(sections, state);  // a header alone creates no section
     state.sectionName.assign(trimmedView(line, "[] \t\r"));
-    state.skipping = isSkipped(state);
+    selectSection(state);  // a header alone creates no section
     return;
   }
   if (state.skipping) return;
@@ -64,16 +151,26 @@ void parseLine(SectionMap& sections, ParseState& state, std::string_view line) {
   const size_t equals = line.find('=');
   if (equals == std::string_view::npos || equals == 0) return;
   const std::string_view keyName = trimmedRightView(line.substr(0, equals));
+  if (state.onlyKeys != nullptr && !state.onlyKeys->contains(keyName)) return;
   std::string_view value = trimmedView(line.substr(equals + 1));
   if (!value.empty() && value.front() == '"' && value.back() == '"') {
     value = trimmedView(value, "\"");
   }
 
-  state.pendingKeys.push_back(
-      {namePrefix(keyName), state.pendingText.size(), keyName.size(), value.size()});
-  state.pendingText.append(keyName).append(value);
-  if (state.pendingText.size() + state.pendingKeys.size() * sizeof(PendingKey) >= kPendingLimit) {
-    storePendingKeys(sections, state);
+  std::string& text = state.pendingText;
+  if (!state.sectionPending) {
+    state.pendingSections.push_back(
+        {namePrefix(state.sectionName), text.size(), state.sectionName.size()});
+    text.append(state.sectionName);
+    state.sectionPending = true;
+  }
+  state.pendingKeys.push_back({namePrefix(keyName), state.pendingSections.size() - 1, text.size(),
+                               keyName.size(), value.size()});
+  text.append(keyName).append(value);
+  if (text.size() + state.pendingKeys.size() * sizeof(PendingKey) +
+          state.pendingSections.size() * sizeof(PendingSection) >=
+      kPendingLimit) {
+    storePart(sections, state);
   }
 }
 

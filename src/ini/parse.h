@@ -11,10 +11,18 @@
 
 namespace inikey {
 
+// The name of a section that key lines are held back for, in ParseState::pendingText.
+struct PendingSection {
+  std::uint64_t prefix;  // namePrefix of the name: most comparisons need no more
+  size_t start;
+  size_t length;
+};
+
 // A key line held back in ParseState::pendingText: its key name starts at start,
 // and its value follows the name directly.
 struct PendingKey {
-  std::uint64_t prefix;  // namePrefix of the key name: most comparisons need no more
+  std::uint64_t prefix;  // namePrefix of the key name
+  size_t section;        // its index in ParseState::pendingSections
   size_t start;
   size_t keyLength;
   size_t valueLength;
@@ -24,20 +32,25 @@ struct PendingKey {
 struct ParseState {
   explicit ParseState(const SectionFilter* onlySections = nullptr);
 
-  std::string sectionName;            // set by the last header; empty before the first
-  const SectionFilter* onlySections;  // null: every section is kept
-  bool skipping = false;              // the current section is not among onlySections
-  // The current section's key lines, held back until its end so that they are
-  // stored in key order: then its entries lie in memory in the order they are
-  // walked in. A very large section is stored a part at a time.
+  std::string sectionName;              // set by the last header; empty before the first
+  const SectionFilter* onlySections;    // null: every section is kept
+  bool skipping = false;                // the current section is not among onlySections
+  const KeyFilter* onlyKeys = nullptr;  // the keys kept of the current section; null: all
+  bool sectionPending = false;          // the current section has its entry in pendingSections
+  // Key lines, with the sections they stand in, held back and sorted, a part of the
+  // file at a time; each part is built into maps of its own front to back (each
+  // entry goes after the one before it, without a search, and lies in memory in
+  // the order it is walked), and the parts are merged in order at the end.
   std::string pendingText;
+  std::vector<PendingSection> pendingSections;
   std::vector<PendingKey> pendingKeys;
+  std::vector<SectionMap> parts;
 };
 
 // Applies one line: a header changes the current section, a key-value line sets a
 // key in it, and anything else (blank, comment, no "=") is skipped without a word.
-// Key lines of sections that onlySections leaves out are skipped too. Key lines
-// may be held back in state until the next header or storePendingKeys.
+// Key lines that onlySections leaves out are skipped too. Key lines may be held
+// back in state until storePendingKeys; sections must be the map given to it.
 void parseLine(SectionMap& sections, ParseState& state, std::string_view line);
 
 // Stores the key lines that state still holds back; a parse calls it after its last line.
