@@ -223,6 +223,7 @@ TEST(Robustness, AFullDiskLeavesTheOldContent) {
     writeFile(folder / "disk/s.ini", file);
     std::ofstream filler(folder / "disk/filler");
     for (int block = 0; block < 1024 && filler << std::string(1024, 'f') << std::flush;) ++block;
+    filler.close();  // an open file would keep the disk from being unmounted and removed
     const RunResult result =
         runInikey({"-f", "disk/s.ini", "-w", "net/key=" + std::string(12288, 'x')}, folder.path());
     EXPECT_EQ(result.err + std::to_string(result.status),
