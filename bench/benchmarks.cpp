@@ -77,7 +77,7 @@ void saveFile(benchmark::State& state) {
   IniFile file(temporaryFile(text));
   for (auto _ : state) {
     file.save();
-    if (file.saveError != 0) state.SkipWithError("save failed");
+    if (file.saveError() != 0) state.SkipWithError("save failed");
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
 }

@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
   const std::string& path =
       inikey::fuzzing::memoryFileWith({reinterpret_cast<const char*>(data), size});
   inikey::IniFile document(path);
-  check(document.loaded, "the file loads");
+  check(document.loaded(), "the file loads");
 
   inikey::EntryList entries = {{"kept", ""}};
   document.getSectionEntries("\n", entries);  // no name holds a line feed
@@ -79,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
   // A section without keys is saved as a bare header, which reads back as nothing.
   std::erase_if(document.sections, [](const auto& section) { return section.second.empty(); });
   document.save();
-  check(document.saveError == 0, "the save succeeds");
+  check(document.saveError() == 0, "the save succeeds");
   check(inikey::fuzzing::contentOf(path) == inikey::savedText(document.sections),
         "the file holds the saved layout");
   check(inikey::IniFile(path).sections == document.sections, "the document comes back");

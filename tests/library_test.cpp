@@ -56,7 +56,7 @@ TEST(Library, SaveReasonsAndTypedReads) {
   writeFile(folder / "s.ini", "[n]\nd=1.5\nspaced=\"12 \"\nx=0x1A\nb=Yes\n");
   IniFile file(folder / "s.ini", std::nullopt, FileAccess::ReadOnly), directory(folder.path());
   file.save(), directory.save();
-  EXPECT_EQ(std::pair(file.saveError, directory.saveError), std::pair(EBADF, EISDIR));
+  EXPECT_EQ(std::pair(file.saveError(), directory.saveError()), std::pair(EBADF, EISDIR));
   EXPECT_EQ(getDouble(file, "N", "D", 7) + getDouble(file, "n", "spaced", 7), 1.5 + 7);
   EXPECT_EQ(getInt(file, "n", "x", 7, 16) + getInt(file, "n", "x", 7), 26 + 7);
   EXPECT_TRUE(getBool(file, "n", "b", false) && getBool(file, "n", "d", true));

@@ -185,7 +185,7 @@ TEST(Robustness, ASaveWritesOnlyTheFileItLoadedOverWhatItLoaded) {
       {"\"$INIKEY\" -f s.ini -d ntp/server", ESTALE, "[net]\nip=1\n\n[ntp]\n\n"},
   };
   ::setenv("INIKEY", inikeyBinary().c_str(), 1);
-  EXPECT_FALSE(IniFile("/nonexistent/s.ini").loaded);
+  EXPECT_FALSE(IniFile("/nonexistent/s.ini").loaded());
   for (const auto& c : cases) {
     SCOPED_TRACE(c.change);
     TempDir folder;
@@ -194,7 +194,7 @@ TEST(Robustness, ASaveWritesOnlyTheFileItLoadedOverWhatItLoaded) {
     setKey(sectionFor(file.sections, "net"), "mtu", "9");
     ASSERT_TRUE(shellIn(folder, c.change));
     file.save();
-    EXPECT_EQ(file.saveError, c.saveError);
+    EXPECT_EQ(file.saveError(), c.saveError);
     EXPECT_EQ(fs::exists(folder / "s.ini") ? readFile(folder / "s.ini") : "-", c.pathAfter);
   }
 }

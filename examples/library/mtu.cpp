@@ -29,8 +29,8 @@ int main(int argc, char* argv[]) {
   }
   const char* path = argv[1];
   inikey::IniFile file(path);
-  if (!file.loaded) {
-    std::fprintf(stderr, "cannot read %s: %s\n", path, std::strerror(file.loadError));
+  if (!file.loaded()) {
+    std::fprintf(stderr, "cannot read %s: %s\n", path, std::strerror(file.loadError()));
     return 1;
   }
 
@@ -61,8 +61,8 @@ int main(int argc, char* argv[]) {
   // save() rewrites the file in place under an exclusive lock, sorted, without the
   // comments. When it could not, nothing was written and saveError says why.
   file.save();
-  if (file.saveError != 0) {
-    std::fprintf(stderr, "cannot save %s: %s\n", path, std::strerror(file.saveError));
+  if (file.saveError() != 0) {
+    std::fprintf(stderr, "cannot save %s: %s\n", path, std::strerror(file.saveError()));
     return 1;
   }
   std::printf("%s, saved\n", change.c_str());

@@ -84,14 +84,14 @@ void applyArguments(IniFile& file, const Options& options) {
 // arguments are applied again to what it saved, silently: their reports were made
 // the first time.
 void saveRun(IniFile& file, const Options& options) {
-  if (!file.loaded || file.writeAccessError != 0) return;
+  if (!file.loaded() || file.writeAccessError() != 0) return;
   file.save([&options](IniFile& reloaded) {
     verboseErrors = false;
     applyArguments(reloaded, options);
   });
-  if (file.saveError != 0) {
+  if (file.saveError() != 0) {
     std::fprintf(stderr, "file '%s' could not be saved: %s\n", options.iniFileName.c_str(),
-                 std::strerror(file.saveError));
+                 std::strerror(file.saveError()));
   }
 }
 
@@ -145,9 +145,9 @@ int run(int argc, char* argv[]) {
 
   IniFile file(options.iniFileName, std::move(onlySections),
                options.runMode == RunMode::Read ? FileAccess::ReadOnly : FileAccess::ReadWrite);
-  if (!file.loaded) {
+  if (!file.loaded()) {
     std::fprintf(stderr, "file '%s' could not be read: %s\n", options.iniFileName.c_str(),
-                 std::strerror(file.loadError));
+                 std::strerror(file.loadError()));
   }
 
   if (options.runMode != RunMode::Read && options.arguments.empty()) {

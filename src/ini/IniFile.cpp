@@ -17,19 +17,19 @@ std::int32_t fileModificationTime(const std::string& path) {
 
 IniFile::IniFile(const std::string& path, std::optional<SectionFilter> onlySections,
                  FileAccess access)
-    : arena(blockResource()), path(path), onlySections(std::move(onlySections)), access(access) {
+    : arena_(blockResource()), path_(path), onlySections_(std::move(onlySections)), access(access) {
   reloadIfChanged();
 }
 
 void IniFile::reloadIfChanged() {
-  const std::int32_t time = fileModificationTime(path);
+  const std::int32_t time = fileModificationTime(path_);
   // A time of 0 also stands for a missing file, so a file dated at the epoch
   // would look unchanged: a document that was never loaded always loads.
-  if (time != modificationTime || !loaded) {
+  if (time != modificationTime || !loaded_) {
     overlayModificationTime = 0;
     clear();
-    loaded = load(path);
-    if (loaded) modificationTime = time;
+    loaded_ = load(path_);
+    if (loaded_) modificationTime = time;
   }
   if (!overlayPath.empty()) {
     const std::int32_t overlayTime = fileModificationTime(overlayPath);
@@ -41,7 +41,7 @@ void IniFile::reloadIfChanged() {
 
 void IniFile::clear() {
   sections.clear();
-  arena.release();  // nothing else lives there
+  arena_.release();  // nothing else lives there
 }
 
 void IniFile::parse(const std::vector<std::string>& lines) {

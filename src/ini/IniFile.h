@@ -93,31 +93,42 @@ class IniFile {
   // leaves entries alone when there is no such section.
   void getSectionEntries(const std::string& sectionName, EntryList& entries) const;
 
-  // Where every name, value and map node of the document is placed, one after the
-  // other in large blocks; nothing is given back before clear() or destruction.
-  // Declared first, as the maps use it. A map made for this document is made with
-  // sections.get_allocator(), so that it can be merged without a copy.
-  std::pmr::monotonic_buffer_resource arena;
-  std::int32_t modificationTime = 0;  // of path when the document last matched it
-  std::int32_t overlayModificationTime = 0;
-  SectionMap sections{&arena};
-  std::string path;
-  std::string overlayPath;                    // a second file loaded on top; save() writes there
-  std::optional<SectionFilter> onlySections;  // load keeps only these, when set
-  bool loaded = false;                        // the last load of path succeeded
-  int loadError = 0;  // errno of the last load of path that failed; 0 otherwise
+  // What the document knows of its file, for reading only: the calls above keep it.
+  const std::string& path() const { return path_; }
+  const std::optional<SectionFilter>& onlySections() const { return onlySections_; }
+  bool loaded() const { return loaded_; }       // the last load of path succeeded
+  int loadError() const { return loadError_; }  // errno of the last failed load of path; else 0
   // Why save() cannot write the file, as an errno; 0 when it is open for writing.
   // EBADF: opened FileAccess::ReadOnly or with onlySections; ENOTSUP: not a regular
   // file (a device, a pipe); otherwise the error of opening it for writing (EACCES,
   // EROFS, ...).
-  int writeAccessError = 0;
-  int saveError = 0;  // errno of the last save(), 0 when it wrote the file; see save()
+  int writeAccessError() const { return writeAccessError_; }
+  int saveError() const { return saveError_; }  // of the last save(), 0 when it wrote; see save()
+
+ private:
+  // Where every name, value and map node of the document is placed, one after the
+  // other in large blocks; nothing is given back before clear() or destruction.
+  // Declared before the maps, which use it. A map made for this document is made
+  // with sections.get_allocator(), so that it can be merged without a copy.
+  std::pmr::monotonic_buffer_resource arena_;
+
+ public:
+  std::int32_t modificationTime = 0;  // of path when the document last matched it
+  std::int32_t overlayModificationTime = 0;
+  SectionMap sections{&arena_};
+  std::string overlayPath;  // a second file loaded on top; save() writes there
 
  private:
   // Reads and parses the open file from its start, under whatever lock the caller
   // holds; on success records what the file held.
   bool loadOpenFile();
 
+  std::string path_;
+  std::optional<SectionFilter> onlySections_;  // load keeps only these, when set
+  bool loaded_ = false;
+  int loadError_ = 0;
+  int writeAccessError_ = 0;
+  int saveError_ = 0;
   FileAccess access;
   FileHandle file;           // path, opened once, by the first load
   ContentDigest fileDigest;  // of the bytes the document was last loaded from or saved as

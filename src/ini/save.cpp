@@ -8,9 +8,10 @@
 #include <string_view>
 
 #include "ini/IniFile.h"
-#include "ini/fileHandle.h"
-#include "ini/fileLock.h"
-#include "ini/fileWrite.h"
+#include "ini/file/fileHandle.h"
+#include "ini/file/fileLock.h"
+#include "ini/file/fileWrite.h"
+#include "ini/file/openFile.h"
 
 namespace inikey {
 namespace {
@@ -99,15 +100,6 @@ int replaceContent(int fd, const SectionMap& sections, ContentDigest& written) {
   return 0;
 }
 
-// 0 when path still names the file open as fd; else ENOENT (removed), ESTALE
-// (another file took its name) or the errno of the failed query.
-int checkPathNamesFile(const std::string& path, int fd) {
-  struct stat named {};
-  struct stat opened {};
-  if (::fstat(fd, &opened) != 0 || ::stat(path.c_str(), &named) != 0) return errno;
-  return named.st_dev == opened.st_dev && named.st_ino == opened.st_ino ? 0 : ESTALE;
-}
-
 }  // namespace
 
 std::string savedText(const SectionMap& sections) {
@@ -122,50 +114,50 @@ std::string savedText(const SectionMap& sections) {
 }
 
 void IniFile::save(const Redo& redo) {
-  saveError = EBADF;  // a part of the file never replaces the whole
-  if (onlySections) return;
+  saveError_ = EBADF;  // a part of the file never replaces the whole
+  if (onlySections_) return;
   if (!overlayPath.empty()) {  // the overlay takes every save, and is made when missing
     modificationTime = overlayModificationTime;
-    path = overlayPath;
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
-    writeAccessError = fd < 0 ? errno : 0;
+    path_ = overlayPath;
+    const int fd = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
+    writeAccessError_ = fd < 0 ? errno : 0;
     file = FileHandle(fd);
-    if (writeAccessError == 0) writeAccessError = hashContent(fd, fileDigest);
+    if (writeAccessError_ == 0) writeAccessError_ = hashContent(fd, fileDigest);
   }
-  saveError = loaded ? writeAccessError : loadError;
-  if (saveError != 0) return;
+  saveError_ = loaded_ ? writeAccessError_ : loadError_;
+  if (saveError_ != 0) return;
 
   const int fd = file.fd();
   const FileLock lock(fd, LOCK_EX);
   // Another process may have saved since the load: this run's changes then go on
   // top of what it saved, never in place of it.
   ContentDigest current;
-  saveError = hashContent(fd, current);
-  if (saveError != 0) return;
+  saveError_ = hashContent(fd, current);
+  if (saveError_ != 0) return;
   if (current != fileDigest) {
     if (!redo) {
-      saveError = ESTALE;
+      saveError_ = ESTALE;
       return;
     }
     clear();
     if (!loadOpenFile()) {
-      saveError = loadError;
+      saveError_ = loadError_;
       return;
     }
     try {
       redo(*this);
     } catch (const std::bad_alloc&) {
-      saveError = ENOMEM;
+      saveError_ = ENOMEM;
       return;
     }
   }
   // A change is never written into a file that nobody can find by its name: the
   // last look at the path comes right before the first byte.
-  saveError = checkPathNamesFile(path, fd);
-  if (saveError != 0) return;
-  saveError = replaceContent(fd, sections, fileDigest);
+  saveError_ = checkPathNamesFile(path_, fd);
+  if (saveError_ != 0) return;
+  saveError_ = replaceContent(fd, sections, fileDigest);
   struct stat status {};
-  if (saveError == 0 && ::fstat(fd, &status) == 0) {
+  if (saveError_ == 0 && ::fstat(fd, &status) == 0) {
     modificationTime = static_cast<std::int32_t>(status.st_mtime);
   }
 }

@@ -1,4 +1,4 @@
-#include "ini/fileLock.h"
+#include "ini/file/fileLock.h"
 
 #include <sys/file.h>
 

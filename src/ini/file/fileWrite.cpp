@@ -1,4 +1,4 @@
-#include "ini/fileWrite.h"
+#include "ini/file/fileWrite.h"
 
 #include <fcntl.h>
 #include <pthread.h>

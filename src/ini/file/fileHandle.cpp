@@ -1,4 +1,4 @@
-#include "ini/fileHandle.h"
+#include "ini/file/fileHandle.h"
 
 #include <unistd.h>
 
