@@ -196,73 +196,6 @@ TEST(Robustness, EverySignalDuringASaveWaitsForTheWholeFile) {
   }
 }
 
-// Runs a shell command in folder; true when it succeeds.
-bool shellIn(const TempDir& folder, const std::string& command) {
-  return std::system(("cd " + folder.path().string() + " && " + command).c_str()) == 0;
-}
-
-// Through the library, so that the file can change between the load and the save.
-TEST(Robustness, ASaveWritesOnlyTheFileItLoadedOverWhatItLoaded) {
-  const struct {
-    const char* change;  // a shell command run in the folder
-    int saveError;
-    std::string pathAfter;  // "-" when nothing is there
-  } cases[] = {
-      {"rm s.ini", ENOENT, "-"},
-      {"echo x=2 >new && mv new s.ini", ESTALE, "x=2\n"},
-      {"echo v=1 >victim && rm s.ini && ln -s victim s.ini", ESTALE, "v=1\n"},
-      {"\"$INIKEY\" -f s.ini -d ntp/server", ESTALE, "[net]\nip=1\n\n[ntp]\n\n"},
-  };
-  ::setenv("INIKEY", inikeyBinary().c_str(), 1);
-  EXPECT_FALSE(IniFile("/nonexistent/s.ini").loaded());
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.change);
-    TempDir folder;
-    writeFile(folder / "s.ini", kFile);
-    IniFile file(folder / "s.ini");
-    setKey(sectionFor(file.sections, "net"), "mtu", "9");
-    ASSERT_TRUE(shellIn(folder, c.change));
-    file.save();
-    EXPECT_EQ(file.saveError(), c.saveError);
-    EXPECT_EQ(fs::exists(folder / "s.ini") ? readFile(folder / "s.ini") : "-", c.pathAfter);
-  }
-}
-
-// tmpfs reserves the blocks before writing; ext2 cannot, so the free space is checked.
-// Both are mounted in a mount namespace of this process's own.
-TEST(Robustness, AFullDiskLeavesTheOldContent) {
-  if (::unshare(CLONE_NEWNS) != 0 ||
-      ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
-    GTEST_SKIP() << "no mount namespace: " << std::strerror(errno);
-  }
-  int mounted = 0;
-  for (const char* mount :
-       {"mount -t tmpfs -o size=256k tmpfs disk",
-        "truncate -s 1M img && mkfs.ext2 -q -F img && mount -o loop img disk"}) {
-    SCOPED_TRACE(mount);
-    TempDir folder;
-    if (!shellIn(folder, std::string("mkdir disk && ") + mount + " 2>/dev/null")) {
-      std::printf("skipped, cannot: %s\n", mount);
-      continue;
-    }
-    ++mounted;
-    // Several pages long, so that a save could overwrite some before the disk fills.
-    std::string file;
-    for (int i = 0; i < 1500; ++i) file.append("k").append(std::to_string(i)).append("=1\n");
-    writeFile(folder / "disk/s.ini", file);
-    std::ofstream filler(folder / "disk/filler");
-    for (int block = 0; block < 1024 && filler << std::string(1024, 'f') << std::flush;) ++block;
-    filler.close();  // an open file would keep the disk from being unmounted and removed
-    const RunResult result =
-        runInikey({"-f", "disk/s.ini", "-w", "net/key=" + std::string(12288, 'x')}, folder.path());
-    EXPECT_EQ(result.err + std::to_string(result.status),
-              "file 'disk/s.ini' could not be saved: No space left on device\n0");
-    EXPECT_TRUE(readFile(folder / "disk/s.ini") == file);
-    ::umount((folder / "disk").c_str());
-  }
-  if (mounted == 0) GTEST_SKIP() << "neither file system could be mounted";
-}
-
 TEST(Robustness, AFileThatCannotBeReadIsRefusedAndNeverWritten) {
   TempDir folder;
   // Root reads everything: the runs are made as nobody, who owns the folder and a copy
@@ -275,6 +208,10 @@ TEST(Robustness, AFileThatCannotBeReadIsRefusedAndNeverWritten) {
   if (nobody != nullptr) {
     ASSERT_EQ(::chown(folder.path().c_str(), nobody->pw_uid, nobody->pw_gid), 0);
     ASSERT_EQ(::setresuid(nobody->pw_uid, nobody->pw_uid, 0), 0);
+    if (::access(folder.path().c_str(), X_OK) != 0) {
+      ASSERT_EQ(::setresuid(0, 0, 0), 0);
+      GTEST_SKIP() << "nobody cannot reach " << folder.path();
+    }
   }
   writeFile(folder / "settings.ini", kFile);
   ::chmod((folder / "settings.ini").c_str(), 0200);  // writable, not readable
