@@ -198,7 +198,9 @@ INSTANTIATE_TEST_SUITE_P(Cases, Tool, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // More key lines than are sorted at once: the lines of one key, and the headers of
-// one section, far apart, still keep the first spelling and the last value.
+// one section, far apart, still keep the first spelling and the last value. A value
+// longer than the save's write buffer and than a line built for printing goes
+// through both whole.
 TEST(Cases, LinesFarApartInALargeFile) {
   std::string evenKeys, oddKeys, allKeys;
   for (int i = 0; i < 200000; ++i) {
@@ -207,13 +209,16 @@ TEST(Cases, LinesFarApartInALargeFile) {
     (i % 2 == 0 ? evenKeys : oddKeys) += line;
     allKeys += line;
   }
+  const std::string longLine = "long=" + std::string(2 << 20, 'x') + "\n";
   TempDir folder;
-  writeFile(folder / "settings.ini",
-            "[Net]\nKey=first\n" + evenKeys + "[a]\n" + oddKeys + "[NET]\nKEY=last\n" + oddKeys);
+  writeFile(folder / "settings.ini", "[Net]\nKey=first\n" + evenKeys + "[a]\n" + longLine +
+                                         oddKeys + "[NET]\nKEY=last\n" + oddKeys);
   EXPECT_EQ(runInikey({"-f", "settings.ini", "-d", "nosuch"}, folder.path()).status, 0);
   // Not EXPECT_EQ: a diff of megabytes of text takes longer than the run.
   EXPECT_TRUE(readFile(folder / "settings.ini") ==
-              "[a]\n" + oddKeys + "\n[Net]\nKey=last\n" + allKeys + "\n");
+              "[a]\n" + oddKeys + longLine + "\n[Net]\nKey=last\n" + allKeys + "\n");
+  EXPECT_TRUE(runInikey({"-f", "settings.ini", "a/long"}, folder.path()).out ==
+              "long='" + longLine.substr(5, 2 << 20) + "'\n");
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "cli/options.h"
 #include "cli/usage.h"
@@ -84,7 +85,10 @@ void applyArguments(IniFile& file, const Options& options) {
 // arguments are applied again to what it saved, silently: their reports were made
 // the first time.
 void saveRun(IniFile& file, const Options& options) {
-  if (!file.loaded() || file.writeAccessError() != 0) return;
+  // Where /proc is missing, the path is opened again for writing, and may name
+  // another file by then, or none: said as a change between load and save is.
+  const int writeError = file.writeAccessError();
+  if (!file.loaded() || (writeError != 0 && writeError != ESTALE && writeError != ENOENT)) return;
   file.save([&options](IniFile& reloaded) {
     verboseErrors = false;
     applyArguments(reloaded, options);
@@ -108,9 +112,7 @@ int openStandardStreams() {
   return 0;
 }
 
-}  // namespace
-
-int run(int argc, char* argv[]) {
+int runOperation(int argc, char* argv[]) {
   if (const int error = openStandardStreams()) {
     std::fprintf(stderr, "standard streams could not be opened: %s\n", std::strerror(error));
     return 1;
@@ -167,6 +169,20 @@ int run(int argc, char* argv[]) {
   // Ends the process with the document still whole: taking a large one apart walks
   // every node, and the system takes the memory back at once.
   std::exit(0);
+}
+
+}  // namespace
+
+int run(int argc, char* argv[]) {
+  // Every allocation of a run ends here when it fails, the file untouched: a load
+  // that runs out reports it and goes on, and a save takes its memory before it
+  // writes. What was printed stays printed; the run did not get through.
+  try {
+    return runOperation(argc, argv);
+  } catch (const std::bad_alloc&) {
+    std::fprintf(stderr, "the run could not be completed: %s\n", std::strerror(ENOMEM));
+    return 1;
+  }
 }
 
 }  // namespace inikey

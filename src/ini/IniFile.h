@@ -4,8 +4,11 @@
 // The headers need C++20. Threads: a document is used by one thread at a time, though
 // several may call its const functions (and keys.h's reads) at once while none changes
 // it; separate documents are independent, even of one file, whose advisory locks keep
-// their loads and saves apart. save() holds back terminating signals in its own thread
-// only: where other threads could take such a signal during a save, block it there too.
+// their loads and saves apart. save() holds back every signal but SIGKILL and SIGSTOP
+// while it writes, in its own thread only (the C library's two signals between threads
+// too, so that a setuid() or pthread_cancel() aimed at it waits until the file is
+// whole): where other threads could take a signal that ends the process, block it there
+// too.
 #pragma once
 
 #include <cstdint>
@@ -71,14 +74,21 @@ class IniFile {
   // Rewrites the file in place, through the descriptor it was loaded from, under an
   // exclusive lock, as sorted sections of key=value lines; with a redo, a file that
   // changed since the load is loaded again under the lock and redo applied to it
-  // first. Terminating signals wait until the file is whole and synced. saveError
-  // is 0 when the file was written; otherwise nothing was, and it says why:
+  // first. Signals wait until the file is whole and synced (see fileWrite.h's
+  // SignalsHeld: a fault of the process itself still ends it). On every failure the
+  // document stays as it was before the call. saveError is 0 when the file was
+  // written; otherwise it says why, and nothing was written unless it is the errno
+  // of a write, truncate or sync that failed after the first byte (EIO, or ENOSPC or
+  // EDQUOT where the space could not be reserved): the file may then hold the new
+  // text's first part over the old content, as after a power loss:
   //   the document's loadError: it did not load, and would wipe the file;
   //   writeAccessError: the file is not open for writing (EBADF with onlySections);
   //   ENOENT or ESTALE: the path no longer names the file loaded;
   //   ESTALE: the file's bytes changed since the load and there is no redo;
   //   ENOSPC, EDQUOT, EFBIG: the new content would not fit;
-  //   or the errno of the system call that failed.
+  //   ENOMEM: the reload or the redo ran out of memory;
+  //   ECANCELED: the redo threw something else, which reaches the caller;
+  //   or the errno of the system call that failed (a failed reload's among them).
   void save(const Redo& redo = nullptr);
 
   // The value of keyName in sectionName; nothing when either is missing. The view
@@ -101,7 +111,8 @@ class IniFile {
   // Why save() cannot write the file, as an errno; 0 when it is open for writing.
   // EBADF: opened FileAccess::ReadOnly or with onlySections; ENOTSUP: not a regular
   // file (a device, a pipe); otherwise the error of opening it for writing (EACCES,
-  // EROFS, ...).
+  // EROFS, ...); ESTALE or ENOENT where /proc is not mounted and the path no longer
+  // named the file read when it was opened again for writing.
   int writeAccessError() const { return writeAccessError_; }
   int saveError() const { return saveError_; }  // of the last save(), 0 when it wrote; see save()
 
@@ -122,6 +133,10 @@ class IniFile {
   // Reads and parses the open file from its start, under whatever lock the caller
   // holds; on success records what the file held.
   bool loadOpenFile();
+
+  // Loads the file again and applies redo to it; on failure puts the document back
+  // as it was. Returns 0 or an errno.
+  int reloadAndRedo(const Redo& redo);
 
   std::string path_;
   std::optional<SectionFilter> onlySections_;  // load keeps only these, when set

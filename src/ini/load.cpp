@@ -49,10 +49,7 @@ bool IniFile::loadOpenFile() {
   // Only a file that may be saved needs its bytes remembered.
   loadError_ = parseFile(file.fd(), sections, onlySections_ ? &*onlySections_ : nullptr,
                          writeAccessError_ == 0 ? &hash : nullptr);
-  if (loadError_ != 0) {
-    if (sections.empty()) clear();  // gives back what the failed parse took
-    return false;
-  }
+  if (loadError_ != 0) return false;
   fileDigest = hash.digest();
   return true;
 }
@@ -74,7 +71,9 @@ bool IniFile::load(const std::string& filePath) {
     }
   }
   const FileLock lock(file.fd(), LOCK_SH);
-  return loadOpenFile();
+  if (loadOpenFile()) return true;
+  if (sections.empty()) clear();  // gives back what the failed parse took
+  return false;
 }
 
 }  // namespace inikey

@@ -113,6 +113,36 @@ std::string savedText(const SectionMap& sections) {
   return text;
 }
 
+int IniFile::reloadAndRedo(const Redo& redo) {
+  // The document stays aside, in the arena, until the new one is whole: a failure
+  // puts it back as it was.
+  SectionMap previous(std::move(sections));
+  const ContentDigest previousDigest = fileDigest;
+  const int previousLoadError = loadError_;
+  const auto putBack = [&] {
+    sections = std::move(previous);
+    fileDigest = previousDigest;
+    loadError_ = previousLoadError;
+  };
+  sections.clear();
+  if (!loadOpenFile()) {
+    const int error = loadError_;
+    putBack();
+    return error;
+  }
+  try {
+    redo(*this);
+  } catch (const std::bad_alloc&) {
+    putBack();
+    return ENOMEM;
+  } catch (...) {  // the caller's own: it reaches the caller, and nothing is written
+    putBack();
+    saveError_ = ECANCELED;
+    throw;
+  }
+  return 0;
+}
+
 void IniFile::save(const Redo& redo) {
   saveError_ = EBADF;  // a part of the file never replaces the whole
   if (onlySections_) return;
@@ -139,17 +169,8 @@ void IniFile::save(const Redo& redo) {
       saveError_ = ESTALE;
       return;
     }
-    clear();
-    if (!loadOpenFile()) {
-      saveError_ = loadError_;
-      return;
-    }
-    try {
-      redo(*this);
-    } catch (const std::bad_alloc&) {
-      saveError_ = ENOMEM;
-      return;
-    }
+    saveError_ = reloadAndRedo(redo);
+    if (saveError_ != 0) return;
   }
   // A change is never written into a file that nobody can find by its name: the
   // last look at the path comes right before the first byte.

@@ -1,14 +1,15 @@
 #include "ini/file/fileWrite.h"
 
 #include <fcntl.h>
-#include <pthread.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <new>
 
@@ -16,6 +17,9 @@
 
 namespace inikey {
 namespace {
+
+// The kernel's signal set: one bit for each of its 64 signals.
+constexpr size_t kKernelSignalSetSize = 64 / 8;
 
 // Where blocks cannot be reserved: refuses a text that would not fit into the
 // file's blocks and the free ones, counting the pointer blocks that file systems
@@ -99,16 +103,17 @@ int truncateAndSync(int fd, off_t size) {
   return 0;
 }
 
+// Straight to the kernel: the C library's own mask functions leave out the two
+// signals it uses between threads, and kill can send those too.
 SignalsHeld::SignalsHeld() {
   sigset_t held;
-  sigfillset(&held);
-  // Faults of the process itself cannot wait; the rest can, and stopping is harmless.
-  for (const int fault : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGTRAP, SIGSYS, SIGABRT}) {
-    sigdelset(&held, fault);
-  }
-  pthread_sigmask(SIG_BLOCK, &held, &previous_);
+  std::memset(&held, 0xff, sizeof held);  // sigfillset leaves those two out as well
+  sigemptyset(&previous_);
+  ::syscall(SYS_rt_sigprocmask, SIG_BLOCK, &held, &previous_, kKernelSignalSetSize);
 }
 
-SignalsHeld::~SignalsHeld() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+SignalsHeld::~SignalsHeld() {
+  ::syscall(SYS_rt_sigprocmask, SIG_SETMASK, &previous_, nullptr, kKernelSignalSetSize);
+}
 
 }  // namespace inikey

@@ -29,9 +29,10 @@ int writeAt(int fd, std::string_view data, off_t& offset);
 // Cuts the file to size and waits until its content is on storage. Returns 0 or an errno.
 int truncateAndSync(int fd, off_t size);
 
-// Holds back, for its scope, the signals whose default action ends the process
-// and that another process can send (INT, TERM, HUP, ...); when the scope ends,
-// those that arrived meanwhile are delivered.
+// Holds back, for its scope, every signal of the calling thread that can be held:
+// all but SIGKILL and SIGSTOP, whoever sends them; when the scope ends, those that
+// arrived meanwhile are delivered. A fault of the thread itself (SIGSEGV, SIGBUS,
+// SIGFPE, SIGILL from its own code) cannot be held and still ends the process.
 class SignalsHeld {
  public:
   SignalsHeld();

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -27,18 +28,36 @@ int openWithoutWaiting(const char* path, int flags) {
   return fd;
 }
 
-// Opens the regular file that readable is open on for writing too: through /proc
-// where it is mounted, so that the path, which may name another file by now, plays
-// no part; else by the path, kept only when it still names that file. Returns the
-// descriptor, or -1 with errno set.
-int openAgainForWriting(const std::string& path, int readable, const struct stat& opened) {
-  const std::string self = "/proc/self/fd/" + std::to_string(readable);
-  int fd = openWithoutWaiting(self.c_str(), O_RDWR);
-  if (fd >= 0 || errno != ENOENT) return fd;
-  fd = openWithoutWaiting(path.c_str(), O_RDWR);
+// The folder of this process's descriptors, where /proc is the kernel's and not
+// something put in its place; -1 otherwise.
+int openDescriptorFolder() {
+  constexpr long kProcSuperMagic = 0x9fa0;  // procfs's f_type
+  const int folder = ::open("/proc/self/fd", O_PATH | O_DIRECTORY | O_CLOEXEC);
+  struct statfs system {};
+  if (folder >= 0 && ::fstatfs(folder, &system) == 0 && system.f_type == kProcSuperMagic) {
+    return folder;
+  }
+  if (folder >= 0) ::close(folder);
+  return -1;
+}
+
+// Opens the regular file that named (an O_PATH descriptor) stands for, with flags:
+// through the kernel's /proc, so that the path, which may name another file by now,
+// plays no part; where that is missing, by the path, kept only when it is still
+// that file. Returns the descriptor, or -1 with errno set: ESTALE or ENOENT when the
+// path no longer names that file.
+int openAgain(const std::string& path, int named, const struct stat& opened, int flags) {
+  if (const FileHandle folder(openDescriptorFolder()); folder.isOpen()) {
+    const std::string self = "/proc/self/fd/" + std::to_string(named);
+    return openWithoutWaiting(self.c_str(), flags);
+  }
+  // No open of the path can be had that refuses all but a regular file: what the
+  // path names now is opened without waiting and closed at once unless it is the file.
+  const int fd = openWithoutWaiting(path.c_str(), flags);
   if (fd < 0) return -1;
-  struct stat named {};
-  if (::fstat(fd, &named) == 0 && named.st_dev == opened.st_dev && named.st_ino == opened.st_ino) {
+  struct stat status {};
+  if (::fstat(fd, &status) == 0 && status.st_dev == opened.st_dev &&
+      status.st_ino == opened.st_ino) {
     return fd;
   }
   ::close(fd);
@@ -53,23 +72,24 @@ FileHandle openDocumentFile(const std::string& path, FileAccess access, int& wri
   if (access == FileAccess::ReadOnly) {
     return FileHandle(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
   }
-  FileHandle readable(openWithoutWaiting(path.c_str(), O_RDONLY));
+  // O_PATH opens nothing: no device, no FIFO, no lease is touched before the type is known.
+  const FileHandle named(::open(path.c_str(), O_PATH | O_CLOEXEC));
   struct stat opened {};
-  if (!readable.isOpen() || ::fstat(readable.fd(), &opened) != 0) {
+  if (!named.isOpen() || ::fstat(named.fd(), &opened) != 0) {
     writeError = errno;
-    return readable;
+    return FileHandle();
   }
   if (!S_ISREG(opened.st_mode)) {
     writeError = ENOTSUP;
-    return readable;
+    return FileHandle(openWithoutWaiting(path.c_str(), O_RDONLY));
   }
-  FileHandle file(openAgainForWriting(path, readable.fd(), opened));
-  if (!file.isOpen()) {
-    writeError = errno;
-    return readable;
+  FileHandle file(openAgain(path, named.fd(), opened, O_RDWR));
+  if (file.isOpen()) {
+    writeError = 0;
+    return file;
   }
-  writeError = 0;
-  return file;
+  writeError = errno;  // EACCES, EROFS, ...: read only
+  return FileHandle(openWithoutWaiting(path.c_str(), O_RDONLY));
 }
 
 int checkPathNamesFile(const std::string& path, int fd) {

@@ -10,11 +10,11 @@ namespace inikey {
 
 // Opens path for the document's life: for reading and writing where that is
 // wanted and allowed, else for reading; writeError receives 0, or why the file is
-// not open for writing. It is opened for reading first, and what that descriptor
-// is decides: only a regular file is ever opened for writing (a device or a FIFO
-// swapped in after the access test is not), and a run never waits for a FIFO's
-// writer, so that one swapped in cannot hold it. Returns the handle, not open with
-// errno set when the file cannot be read.
+// not open for writing. Its type is first learnt through an O_PATH descriptor, which
+// opens nothing, and only a regular file is opened again for writing, through /proc
+// as that same file; where /proc is missing, by the path, and kept only when it is
+// still that file (else ESTALE, or ENOENT when removed). A run never waits for a
+// FIFO's writer. Returns the handle, not open with errno set when the file cannot be read.
 FileHandle openDocumentFile(const std::string& path, FileAccess access, int& writeError);
 
 // 0 when path still names the file open as fd; else ENOENT (removed), ESTALE
