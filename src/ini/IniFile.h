@@ -32,8 +32,11 @@ std::int32_t fileModificationTime(const std::string& path);
 std::string savedText(const SectionMap& sections);
 
 // How a document opens its file: ReadWrite for one that may be saved (it falls back
-// to reading only where the file cannot be written, and save() then writes nothing).
-enum class FileAccess { ReadOnly, ReadWrite };
+// to reading only where the file cannot be written, and save() then writes nothing);
+// Create as ReadWrite, but a file that does not exist counts as loaded and empty, and
+// the first save() makes it, with the same lock and sync, never in place of a file
+// that appeared meanwhile (EEXIST).
+enum class FileAccess { ReadOnly, ReadWrite, Create };
 
 // Neither copied nor moved: its maps live in its arena, and a map copied or moved
 // into another resource would be rebuilt entry by entry.
@@ -64,6 +67,11 @@ class IniFile {
   // Applies lines, in order, to the document, starting outside any section.
   void parse(const std::vector<std::string>& lines);
 
+  // Parses text on top of the document as a load parses a file holding these bytes
+  // (a zero byte too ends the text of the 511-byte read it falls in). The file is
+  // neither read nor written: save() writes the result to it.
+  void parseText(std::string_view text);
+
   // Changes made to the document since it was loaded, applied again to a document
   // loaded anew: save() calls it when another process changed the file in between.
   using Redo = std::function<void(IniFile&)>;
@@ -78,7 +86,9 @@ class IniFile {
   //   ENOENT or ESTALE: the path no longer names the file loaded;
   //   ESTALE: the file's bytes changed since the load and there is no redo;
   //   ENOSPC, EDQUOT, EFBIG: the new content would not fit;
-  //   or the errno of the system call that failed.
+  //   EEXIST: FileAccess::Create, and a file appeared at path after the load;
+  //   or the errno of the system call that failed. A file that save() made stays,
+  //   empty, when its content could not be written.
   void save(const Redo& redo = nullptr);
 
   // The value of keyName in sectionName; nothing when either is missing. The view

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "ini/IniFile.h"
+#include "ini/file/createFile.h"
 #include "ini/file/fileHandle.h"
 #include "ini/file/fileLock.h"
 #include "ini/file/fileWrite.h"
@@ -126,6 +127,10 @@ void IniFile::save(const Redo& redo) {
   }
   saveError_ = loaded_ ? writeAccessError_ : loadError_;
   if (saveError_ != 0) return;
+  if (!file.isOpen()) {  // FileAccess::Create, and there was no file to load
+    saveError_ = createFile(path_, file);
+    if (saveError_ != 0) return;
+  }
 
   const int fd = file.fd();
   const FileLock lock(fd, LOCK_EX);
