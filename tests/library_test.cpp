@@ -40,7 +40,7 @@ TEST(Library, ReloadIfChangedFollowsTheFileAndItsOverlay) {
     IniFile file(folder / "s.ini");
     file.overlayPath = folder / "o.ini";
     file.reloadIfChanged();
-    setValue(file, "net", "mtu", "9");
+    ASSERT_EQ(setValue(file, "net", "mtu", "9"), Refusal::None);
     ASSERT_EQ(std::system((cd + c.change).c_str()), 0);
     file.reloadIfChanged();
     EXPECT_EQ(savedText(file.sections), c.document);
@@ -53,13 +53,133 @@ TEST(Library, ReloadIfChangedFollowsTheFileAndItsOverlay) {
 // conversion fails (parseDouble keeps what it read of "12 "; the default must win).
 TEST(Library, SaveReasonsAndTypedReads) {
   TempDir folder;
-  writeFile(folder / "s.ini", "[n]\nd=1.5\nspaced=\"12 \"\nx=0x1A\nb=Yes\n");
+  writeFile(folder / "s.ini",
+            "[n]\nd=1.5\nspaced=\"12 \"\nx=0x1A\nb=Yes\nbig=4294967296\nmax=18446744073709551615\n"
+            "over=18446744073709551616\nmin=-9223372036854775808\nunder=-9223372036854775809\n");
   IniFile file(folder / "s.ini", std::nullopt, FileAccess::ReadOnly), directory(folder.path());
   file.save(), directory.save();
   EXPECT_EQ(std::pair(file.saveError(), directory.saveError()), std::pair(EBADF, EISDIR));
   EXPECT_EQ(getDouble(file, "N", "D", 7) + getDouble(file, "n", "spaced", 7), 1.5 + 7);
   EXPECT_EQ(getInt(file, "n", "x", 7, 16) + getInt(file, "n", "x", 7), 26 + 7);
   EXPECT_TRUE(getBool(file, "n", "b", false) && getBool(file, "n", "d", true));
+  EXPECT_EQ(std::pair(getInt64(file, "n", "big", 7), getInt64(file, "n", "min", 7)),
+            std::pair(std::int64_t{4294967296}, INT64_MIN));
+  EXPECT_EQ(getInt64(file, "n", "under", 7) + getInt64(file, "n", "max", 7), 14);
+  EXPECT_EQ(std::pair(getUnsigned64(file, "n", "max", 7), getUnsigned64(file, "n", "x", 7, 16)),
+            std::pair(UINT64_MAX, std::uint64_t{26}));
+  EXPECT_EQ(getUnsigned64(file, "n", "over", 7) + getUnsigned64(file, "n", "min", 7), 14U);
+}
+
+// Sets one key in a document of nothing else and reads the saved text back; true when
+// every name and the value came back byte for byte.
+bool readsBack(IniFile& document, std::string_view section, std::string_view key,
+               std::string_view value) {
+  document.clear();
+  setKey(sectionFor(document.sections, section), key, value);
+  const std::string text = savedText(document.sections);
+  document.clear();
+  document.parseText(text);
+  const auto& sections = document.sections;
+  return sections.size() == 1 && sections.begin()->first == section &&
+         sections.begin()->second.size() == 1 && sections.begin()->second.begin()->first == key &&
+         sections.begin()->second.begin()->second == value;
+}
+
+// setValue refuses exactly what a save cannot give back: the cases named, each through
+// a file, then every name and value of up to two bytes drawn from the bytes the
+// format gives a meaning to.
+TEST(Library, SetValueRefusesWhatCannotBeReadBackAndKeepsTheRest) {
+  using enum Refusal;
+  const struct {
+    std::string_view section, key, value;
+    Refusal refusal;
+  } cases[] = {
+      {"s", "k", "1\nadmin=true", Value},
+      {"s", "k", "1\n[other]\nx=y", Value},
+      {"s", "x\n[evil]\ninj", "1", KeyName},
+      {"s", "a=b", "v", KeyName},
+      {"s", "", "v", KeyName},
+      {"s", ";k", "v", KeyName},
+      {"s", "#k", "v", KeyName},
+      {"s", " k", "v", KeyName},
+      {"s", "k\v", "v", KeyName},
+      {"s", "k", "v\b", Value},
+      {"s", "k", "\"quoted\"", Value},
+      {"s", "k", "v\r", Value},
+      {"s", "k", std::string_view("v\0w", 3), Value},
+      {"[s", "k", "v", SectionName},
+      {"s]", "k", "v", SectionName},
+      {"s ", "k", "v", SectionName},
+      {"t", "[k", "]v", None},
+      {"s", "[k", "v]", KeyName},  // the line would be a header
+      {"", "k=", "", KeyName},
+      {"", "k", "", None},
+      {"a b=c", "k;#\"", "\"v=w", None},
+      {"Net", "MTU", "9000", None},
+  };
+  TempDir folder;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(std::string(c.section) + "|" + std::string(c.key) + "|" +
+                                          std::string(c.value)));
+    writeFile(folder / "s.ini", "[s]\nold=1\n");
+    IniFile file(folder / "s.ini");
+    EXPECT_EQ(setValue(file, c.section, c.key, c.value), c.refusal);
+    file.save();
+    const IniFile reloaded(folder / "s.ini");
+    EXPECT_EQ(reloaded.findValue(c.section, c.key).value_or("missing"),
+              c.refusal == None ? c.value : "missing");
+    EXPECT_EQ(savedText(reloaded.sections).size(),
+              c.refusal == None ? 17 + c.section.size() + c.key.size() + c.value.size() : 11);
+  }
+
+  std::vector<std::string> texts{""};
+  for (const char a : std::string_view("a[];#=\" \t\r\n\v\b\f\0", 15)) {
+    texts.emplace_back(1, a);
+    for (const char b : std::string_view("a[];#=\" \t\r\n\v\b\f\0", 15)) texts.push_back({a, b});
+  }
+  IniFile document(folder / "missing.ini", std::nullopt, FileAccess::ReadOnly);
+  for (const std::string& name : texts) {
+    SCOPED_TRACE(::testing::PrintToString(name));
+    const bool accepted = setValue(document, name, "k", "v") == None;
+    EXPECT_EQ(accepted, readsBack(document, name, "k", "v"));
+    for (const std::string& value : texts) {
+      const bool pairAccepted = setValue(document, "s", name, value) == None;
+      if (pairAccepted != readsBack(document, "s", name, value)) {
+        ADD_FAILURE() << ::testing::PrintToString(value);
+      }
+    }
+  }
+}
+
+// A first settings file: made by the save, from text in memory; never over a file
+// that appeared after the load, nor where a ReadWrite document was asked for.
+TEST(Library, CreateMakesAMissingFileOnlyWhenStillMissing) {
+  TempDir folder;
+  const struct {
+    const char* name;
+    FileAccess access;
+    const char* appearing;  // written between the load and the save
+    int saveError;
+    const char* saved;
+  } cases[] = {
+      {"new.ini", FileAccess::Create, nullptr, 0, "[net]\nip=1\nmtu=9000\n\n"},
+      {"new.ini", FileAccess::Create, "[x]\n", EEXIST, "[x]\n"},
+      {"new.ini", FileAccess::ReadWrite, nullptr, ENOENT, nullptr},
+      {"missing/new.ini", FileAccess::Create, nullptr, ENOENT, nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name + std::string(c.appearing ? " appearing" : ""));
+    std::filesystem::remove(folder / "new.ini");
+    IniFile file(folder / c.name, std::nullopt, c.access);
+    EXPECT_EQ(file.loaded(), c.access == FileAccess::Create);
+    file.parseText("[net]\nip = 1 \nmtu");
+    ASSERT_EQ(setValue(file, "net", "mtu", "9000"), Refusal::None);
+    if (c.appearing) writeFile(folder / c.name, c.appearing);
+    file.save();
+    EXPECT_EQ(file.saveError(), c.saveError);
+    const bool exists = std::filesystem::exists(folder / c.name);
+    EXPECT_EQ(exists ? readFile(folder / c.name) : "none", c.saved ? c.saved : "none");
+  }
 }
 
 }  // namespace

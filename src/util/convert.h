@@ -2,8 +2,8 @@
 //
 // Parsers take the whole text, untrimmed, and return true on success. Integer parsers take
 // a base of 0 or 2 to 36 as strtoul does (0 reads a "0x" or "0" prefix) and keep to 32 bits
-// (16 for the short one) whatever the width of long. What a failed parse leaves in its
-// output differs between functions, and is said for each.
+// (16 for the short one, 64 for those named so) whatever the width of long. What a failed parse
+// leaves in its output differs between functions, and is said for each.
 #pragma once
 
 #include <cstdint>
@@ -32,6 +32,11 @@ bool parseLong(const std::string& text, std::int32_t& value, int base);
 
 // As parseLong, but the output is written on success only.
 bool parseInt(const std::string& text, std::int32_t& value, int base);
+
+// As parseInt and parseUnsigned, in 64 bits: "4294967296" converts, "18446744073709551616"
+// does not. Output written on success only.
+bool parseInt64(const std::string& text, std::int64_t& value, int base);
+bool parseUnsigned64(const std::string& text, std::uint64_t& value, int base);
 
 // Floating-point value; fails on overflow, on underflow to zero (a subnormal result is
 // kept) and on any byte left after the number. The output holds the converted value even
