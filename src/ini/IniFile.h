@@ -21,6 +21,8 @@
 #include "contentDigest.h"
 #include "fileHandle.h"
 
+// The library is built with hidden symbols; what is declared here is its interface.
+#pragma GCC visibility push(default)
 namespace inikey {
 
 // The file's modification time in whole seconds; 0 when it does not exist, -1 when
@@ -106,7 +108,8 @@ class IniFile {
   // What the document knows of its file, for reading only: the calls above keep it.
   const std::string& path() const { return path_; }
   const std::optional<SectionFilter>& onlySections() const { return onlySections_; }
-  bool loaded() const { return loaded_; }       // the last load of path succeeded
+  // The last load of path succeeded; with FileAccess::Create, or found no file.
+  bool loaded() const { return loaded_; }
   int loadError() const { return loadError_; }  // errno of the last failed load of path; else 0
   // Why save() cannot write the file, as an errno; 0 when it is open for writing.
   // EBADF: opened FileAccess::ReadOnly or with onlySections; ENOTSUP: not a regular
@@ -145,3 +148,4 @@ class IniFile {
 };
 
 }  // namespace inikey
+#pragma GCC visibility pop

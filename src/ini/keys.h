@@ -10,6 +10,8 @@
 
 #include "IniFile.h"
 
+// The library is built with hidden symbols; what is declared here is its interface.
+#pragma GCC visibility push(default)
 namespace inikey {
 
 // The value of keyName in sectionName, or defaultValue when either is missing.
@@ -65,3 +67,4 @@ bool removeKey(IniFile& file, std::string_view sectionName, std::string_view key
 bool removeSection(IniFile& file, std::string_view sectionName);
 
 }  // namespace inikey
+#pragma GCC visibility pop

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <string>
 
+// The library is built with hidden symbols; what is declared here is its interface.
+#pragma GCC visibility push(default)
 namespace inikey {
 
 // "1", "true", "on", "yes" are true; "0", "false", "off", "no" false; letter case ignored.
@@ -58,3 +60,4 @@ std::string unsignedToText(std::uint32_t value);
 std::string doubleToText(double value, int decimals);
 
 }  // namespace inikey
+#pragma GCC visibility pop
