@@ -66,7 +66,8 @@ class IniFile {
   // Returns false, the document unchanged, when it cannot be opened or read.
   bool load(const std::string& filePath);
 
-  // Applies lines, in order, to the document, starting outside any section.
+  // Applies lines, in order, to the document, starting outside any section. Each is
+  // taken whole, as the map operations take names: setValue's checks are not made.
   void parse(const std::vector<std::string>& lines);
 
   // Parses text on top of the document as a load parses a file holding these bytes
