@@ -63,7 +63,9 @@ int flushText(TextOutput& out) {
   return error;
 }
 
-int putText(TextOutput& out, std::string_view piece) {
+// Inline: it runs for every piece of the saved text, and must stay inlined into the
+// save as that grows (the hint raises the compiler's size limits).
+inline int putText(TextOutput& out, std::string_view piece) {
   if (out.buffer.size() + piece.size() > out.buffer.capacity()) {
     if (const int error = flushText(out)) return error;
   }
