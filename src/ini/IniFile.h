@@ -89,7 +89,8 @@ class IniFile {
   //   ENOENT or ESTALE: the path no longer names the file loaded;
   //   ESTALE: the file's bytes changed since the load and there is no redo;
   //   ENOSPC, EDQUOT, EFBIG: the new content would not fit;
-  //   EEXIST: FileAccess::Create, and a file appeared at path after the load;
+  //   EEXIST: FileAccess::Create, and a file appeared at path after the load; or
+  //   another error of making the file, such as ENOENT for a missing folder;
   //   or the errno of the system call that failed. A file that save() made stays,
   //   empty, when its content could not be written.
   void save(const Redo& redo = nullptr);
@@ -112,7 +113,8 @@ class IniFile {
   // The last load of path succeeded; with FileAccess::Create, or found no file.
   bool loaded() const { return loaded_; }
   int loadError() const { return loadError_; }  // errno of the last failed load of path; else 0
-  // Why save() cannot write the file, as an errno; 0 when it is open for writing.
+  // Why save() cannot write the file, as an errno; 0 when it is open for writing, or
+  // is missing and save() is to make it (FileAccess::Create).
   // EBADF: opened FileAccess::ReadOnly or with onlySections; ENOTSUP: not a regular
   // file (a device, a pipe); otherwise the error of opening it for writing (EACCES,
   // EROFS, ...).

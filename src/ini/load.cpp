@@ -72,7 +72,8 @@ bool IniFile::load(const std::string& filePath) {
       loadError_ = errno;
       if (loadError_ != ENOENT || access != FileAccess::Create) return false;
       // The first save() makes the file; until then it is as empty as the document.
-      loadError_ = writeAccessError_ = 0;
+      loadError_ = 0;
+      writeAccessError_ = onlySections_ ? EBADF : 0;
       fileDigest = ContentHash().digest();
       return true;
     }
