@@ -147,7 +147,7 @@ TEST(Library, CreateMakesAMissingFileOnlyWhenStillMissing) {
     const char* appearing;  // written between the load and the save
     int saveError;
     const char* saved;
-  } cases[] = {{"new.ini", FileAccess::Create, nullptr, 0, "[net]\nip=1\nmtu=9000\n\n"},
+  } cases[] = {{"new.ini", FileAccess::Create, nullptr, 0, "[net]\nip=1\nMTU=9000\n\n"},
                {"new.ini", FileAccess::Create, "[x]\n", EEXIST, "[x]\n"},
                {"new.ini", FileAccess::ReadWrite, nullptr, ENOENT, nullptr},
                {"missing/new.ini", FileAccess::Create, nullptr, ENOENT, nullptr}};
@@ -156,7 +156,7 @@ TEST(Library, CreateMakesAMissingFileOnlyWhenStillMissing) {
     std::filesystem::remove(folder / "new.ini");
     IniFile file(folder / c.name, std::nullopt, c.access);
     EXPECT_EQ(file.loaded(), c.access == FileAccess::Create);
-    file.parseText("[net]\nip = 1 \nmtu");
+    file.parseText("[net]\nip = 1 \nMTU=1\nmtu");  // the key set below keeps its spelling
     ASSERT_EQ(setValue(file, "net", "mtu", "9000"), Refusal::None);
     if (c.appearing) writeFile(folder / c.name, c.appearing);
     file.save();
