@@ -1,6 +1,8 @@
 // The library as its users call it: documents that follow their file, the reasons a
-// save gives, and single keys read with defaults and conversions.
+// save gives, single keys read with defaults and conversions, names and values refused
+// when a file cannot hold them, and files made by a save.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdint>
@@ -161,6 +163,12 @@ TEST(Library, CreateMakesAMissingFileOnlyWhenStillMissing) {
     if (c.appearing) writeFile(folder / c.name, c.appearing);
     file.save();
     EXPECT_EQ(file.saveError(), c.saveError);
+    const mode_t mask = ::umask(0);  // a file made is as any new one: 0666 less the umask
+    ::umask(mask);
+    if (c.saveError == 0) {
+      EXPECT_EQ(std::filesystem::status(folder / c.name).permissions(),
+                std::filesystem::perms(0666 & ~mask));
+    }
     EXPECT_EQ(std::filesystem::exists(folder / c.name) ? readFile(folder / c.name) : "none",
               c.saved ? c.saved : "none");
   }
