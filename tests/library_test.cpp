@@ -1,10 +1,12 @@
 // The library as its users call it: documents that follow their file, the reasons a
-// save gives, and single keys read with defaults and conversions.
+// save gives, single keys read with defaults and conversions, names and values refused
+// when a file cannot hold them, and files made by a save.
 #include <gtest/gtest.h>
 #include <pwd.h>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -51,7 +53,7 @@ TEST(Library, ReloadIfChangedFollowsTheFileAndItsOverlay) {
     IniFile file(folder / "s.ini");
     file.overlayPath = folder / "o.ini";
     file.reloadIfChanged();
-    setValue(file, "net", "mtu", "9");
+    ASSERT_EQ(setValue(file, "net", "mtu", "9"), Refusal::None);
     ASSERT_EQ(std::system((cd + c.change).c_str()), 0);
     file.reloadIfChanged();
     EXPECT_EQ(savedText(file.sections), c.document);
@@ -76,7 +78,9 @@ rlim_t addressSpace() {
 // fails (parseDouble keeps what it read of "12 ") must give the default.
 TEST(Library, ParsedLinesReadWithDefaults) {
   IniFile file("/nonexistent");
-  file.parse({"top=0", "[n]", "d=1.5", "spaced=\"12 \"", "x=0x1A", "b=Yes", "u=4294967295"});
+  file.parse({"top=0", "[n]", "d=1.5", "spaced=\"12 \"", "x=0x1A", "b=Yes", "u=4294967295",
+              "big=4294967296", "max=18446744073709551615", "over=18446744073709551616",
+              "min=-9223372036854775808", "under=-9223372036854775809"});
   EXPECT_EQ(getValue(file, "", "TOP"), "0");
   EXPECT_EQ(getValue(file, "n", "none", "dflt"), "dflt");
   EXPECT_EQ(getDouble(file, "N", "D", 7), 1.5);
@@ -86,6 +90,115 @@ TEST(Library, ParsedLinesReadWithDefaults) {
   EXPECT_EQ(getUnsigned(file, "n", "u", 7), 4294967295u);
   EXPECT_EQ(getUnsigned(file, "n", "d", 7), 7u);
   EXPECT_TRUE(getBool(file, "n", "b", false) && getBool(file, "n", "d", true));
+  EXPECT_EQ(getInt64(file, "n", "big", 7), 4294967296);
+  EXPECT_EQ(getInt64(file, "n", "min", 7), INT64_MIN);
+  EXPECT_EQ(getInt64(file, "n", "under", 7), 7);
+  EXPECT_EQ(getInt64(file, "n", "max", 7), 7);
+  EXPECT_EQ(getUnsigned64(file, "n", "max", 7), UINT64_MAX);
+  EXPECT_EQ(getUnsigned64(file, "n", "x", 7, 16), 26u);
+  EXPECT_EQ(getUnsigned64(file, "n", "over", 7), 7u);
+  EXPECT_EQ(getUnsigned64(file, "n", "min", 7), 7u);
+}
+
+// Sets one key in a document of nothing else and reads the saved text back; true when
+// every name and the value came back byte for byte.
+bool readsBack(IniFile& document, std::string_view section, std::string_view key,
+               std::string_view value) {
+  document.clear();
+  setKey(sectionFor(document.sections, section), key, value);
+  const std::string text = savedText(document.sections);
+  document.clear();
+  document.parseText(text);
+  const auto& sections = document.sections;
+  return sections.size() == 1 && sections.begin()->first == section &&
+         sections.begin()->second.size() == 1 && sections.begin()->second.begin()->first == key &&
+         sections.begin()->second.begin()->second == value;
+}
+
+// setValue refuses exactly what a save cannot give back: the cases named, each through
+// a file, then every name and value of up to two bytes drawn from the bytes the
+// format gives a meaning to.
+TEST(Library, SetValueRefusesWhatCannotBeReadBackAndKeepsTheRest) {
+  using enum Refusal;
+  // clang-format off
+  const struct {
+    std::string_view section, key, value;
+    Refusal refusal;
+  } cases[] = {
+      {"s", "k", "1\nadmin=true", Value}, {"s", "k", "1\n[other]\nx=y", Value},
+      {"s", "x\n[evil]\ninj", "1", KeyName}, {"s", "a=b", "v", KeyName}, {"s", "", "v", KeyName},
+      {"s", ";k", "v", KeyName}, {"s", "#k", "v", KeyName}, {"s", " k", "v", KeyName},
+      {"s", "k\v", "v", KeyName}, {"s", "k", "v\b", Value}, {"s", "k", "\"quoted\"", Value},
+      {"s", "k", "v\r", Value}, {"s", "k", std::string_view("v\0w", 3), Value},
+      {"[s", "k", "v", SectionName}, {"s]", "k", "v", SectionName}, {"s ", "k", "v", SectionName},
+      {"s", "[k", "v]", KeyName}, {"", "k=", "", KeyName}, {"t", "[k", "]v", None},
+      {"", "k", "", None}, {"a b=c", "k;#\"", "\"v=w", None}, {"Net", "MTU", "9000", None}};
+  // clang-format on
+  TempDir folder;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(std::string(c.section) + "|" + std::string(c.key) + "|" +
+                                          std::string(c.value)));
+    writeFile(folder / "s.ini", "[s]\nold=1\n");
+    IniFile file(folder / "s.ini");
+    EXPECT_EQ(setValue(file, c.section, c.key, c.value), c.refusal);
+    file.save();
+    const IniFile reloaded(folder / "s.ini");
+    EXPECT_EQ(reloaded.findValue(c.section, c.key).value_or("missing"),
+              c.refusal == None ? c.value : "missing");
+    EXPECT_EQ(savedText(reloaded.sections).size(),
+              c.refusal == None ? 17 + c.section.size() + c.key.size() + c.value.size() : 11);
+  }
+
+  std::vector<std::string> texts{""};
+  const std::string_view bytes("a[];#=\" \t\r\n\v\b\f\0", 15);
+  for (const char a : bytes) {
+    texts.emplace_back(1, a);
+    for (const char b : bytes) texts.push_back({a, b});
+  }
+  IniFile document(folder / "missing.ini", std::nullopt, FileAccess::ReadOnly);
+  for (const std::string& name : texts) {
+    SCOPED_TRACE(::testing::PrintToString(name));
+    EXPECT_EQ(setValue(document, name, "k", "v") == None, readsBack(document, name, "k", "v"));
+    for (const std::string& value : texts) {
+      const bool accepted = setValue(document, "s", name, value) == None;
+      if (accepted != readsBack(document, "s", name, value)) ADD_FAILURE() << value.size();
+    }
+  }
+}
+
+// A first settings file: made by the save, from text in memory; never over a file
+// that appeared after the load, nor where a ReadWrite document was asked for.
+TEST(Library, CreateMakesAMissingFileOnlyWhenStillMissing) {
+  TempDir folder;
+  const struct {
+    const char* name;
+    FileAccess access;
+    const char* appearing;  // written between the load and the save
+    int saveError;
+    const char* saved;
+  } cases[] = {{"new.ini", FileAccess::Create, nullptr, 0, "[net]\nip=1\nMTU=9000\n\n"},
+               {"new.ini", FileAccess::Create, "[x]\n", EEXIST, "[x]\n"},
+               {"new.ini", FileAccess::ReadWrite, nullptr, ENOENT, nullptr},
+               {"missing/new.ini", FileAccess::Create, nullptr, ENOENT, nullptr}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name + std::string(c.appearing ? " appearing" : ""));
+    std::filesystem::remove(folder / "new.ini");
+    IniFile file(folder / c.name, std::nullopt, c.access);
+    EXPECT_EQ(file.loaded(), c.access == FileAccess::Create);
+    file.parseText("[net]\nip = 1 \nMTU=1\nmtu");  // the key set below keeps its spelling
+    ASSERT_EQ(setValue(file, "net", "mtu", "9000"), Refusal::None);
+    if (c.appearing) writeFile(folder / c.name, c.appearing);
+    file.save();
+    EXPECT_EQ(file.saveError(), c.saveError);
+    const mode_t mask = ::umask(0);  // a file made is as any new one: 0666 less the umask
+    ::umask(mask);
+    if (c.saveError == 0) {
+      EXPECT_EQ(std::filesystem::status(folder / c.name).permissions(),
+                std::filesystem::perms(0666 & ~mask));
+    }
+    EXPECT_EQ(std::filesystem::exists(folder / c.name) ? readFile(folder / c.name) : "none",
+              c.saved ? c.saved : "none");
+  }
 }
 
 // Each reason a save gives for writing nothing; neither the file nor the document
@@ -166,13 +279,14 @@ TEST(Library, ASaveThatCannotWriteSaysWhyAndChangesNothing) {
     } else {
       file.emplace(path, std::nullopt, c.access);
     }
-    setValue(*file, "net", "mtu", std::string(c.error == EBADF ? 1 : 20000, '9'));
+    ASSERT_EQ(setValue(*file, "net", "mtu", std::string(c.error == EBADF ? 1 : 20000, '9')),
+              Refusal::None);
     const std::string document = savedText(file->sections);
     ASSERT_EQ(std::system((cd + c.change).c_str()), 0);
     const std::string fileBefore = fs::is_regular_file(path) ? readFile(path) : "-";
     const auto redo = [&c](IniFile& reloaded) {
       if (c.redo == kThrows) throw std::runtime_error("the caller's own");
-      setValue(reloaded, "net", "mtu", "1");
+      if (setValue(reloaded, "net", "mtu", "1") != Refusal::None) throw std::logic_error("refused");
     };
     const rlimit unlimited = {RLIM_INFINITY, RLIM_INFINITY}, fileSize = {c.fileSize, RLIM_INFINITY};
     const rlimit memory = {c.memory == RLIM_INFINITY ? c.memory : addressSpace() + c.memory,

@@ -1,7 +1,7 @@
 // Reads the MTU of an INI file's [net] section and, when asked to, changes it:
 //   mtu FILE           prints net/mtu (1500 when the file names none), whether
 //                      that means jumbo frames, and net/eth0's mode
-//   mtu FILE 9000      sets net/mtu to 9000 and saves FILE
+//   mtu FILE 9000      sets net/mtu to 9000 and saves FILE, making it when missing
 //   mtu FILE default   removes net/mtu, so that 1500 applies again, and saves FILE
 // A small example of the inikey library: IniFile loads and saves the file, the
 // functions of keys.h read a value with a default or as a number, set and remove
@@ -28,7 +28,8 @@ int main(int argc, char* argv[]) {
     return 2;
   }
   const char* path = argv[1];
-  inikey::IniFile file(path);
+  // Create: a missing file reads as empty, and the save makes it.
+  inikey::IniFile file(path, std::nullopt, inikey::FileAccess::Create);
   if (!file.loaded()) {
     std::fprintf(stderr, "cannot read %s: %s\n", path, std::strerror(file.loadError()));
     return 1;
@@ -51,7 +52,9 @@ int main(int argc, char* argv[]) {
     inikey::removeKey(file, "net", "mtu");
     change = "net/mtu removed";
   } else if (inikey::parseUnsignedShort(request, newMtu, 10) && newMtu >= kSmallestMtu) {
-    inikey::setValue(file, "net", "mtu", request);  // creates [net] and mtu when missing
+    // Creates [net] and mtu when missing. setValue refuses, storing nothing, only what
+    // a saved file could not give back as it is, such as "1\nx=y": never a number.
+    if (inikey::setValue(file, "net", "mtu", request) != inikey::Refusal::None) return 1;
     change = "net/mtu=" + request;
   } else {
     std::fprintf(stderr, "not an MTU from %u to 65535: '%s'\n", unsigned{kSmallestMtu},

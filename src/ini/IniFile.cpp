@@ -6,6 +6,7 @@
 
 #include "ini/blockResource.h"
 #include "ini/parse.h"
+#include "ini/readLines.h"
 
 namespace inikey {
 
@@ -47,6 +48,12 @@ void IniFile::clear() {
 void IniFile::parse(const std::vector<std::string>& lines) {
   ParseState state;
   for (const std::string& line : lines) parseLine(sections, state, line);
+  storePendingKeys(sections, state);
+}
+
+void IniFile::parseText(std::string_view text) {
+  ParseState state;
+  splitLines(text, [&](std::string_view line) { parseLine(sections, state, line); });
   storePendingKeys(sections, state);
 }
 

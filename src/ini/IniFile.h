@@ -24,6 +24,8 @@
 #include "contentDigest.h"
 #include "fileHandle.h"
 
+// The library is built with hidden symbols; what is declared here is its interface.
+#pragma GCC visibility push(default)
 namespace inikey {
 
 // The file's modification time in whole seconds; 0 when it does not exist, -1 when
@@ -35,8 +37,11 @@ std::int32_t fileModificationTime(const std::string& path);
 std::string savedText(const SectionMap& sections);
 
 // How a document opens its file: ReadWrite for one that may be saved (it falls back
-// to reading only where the file cannot be written, and save() then writes nothing).
-enum class FileAccess { ReadOnly, ReadWrite };
+// to reading only where the file cannot be written, and save() then writes nothing);
+// Create as ReadWrite, but a file that does not exist counts as loaded and empty, and
+// the first save() makes it, with the same lock and sync, never in place of a file
+// that appeared meanwhile (EEXIST).
+enum class FileAccess { ReadOnly, ReadWrite, Create };
 
 // Neither copied nor moved: its maps live in its arena, and a map copied or moved
 // into another resource would be rebuilt entry by entry.
@@ -64,8 +69,14 @@ class IniFile {
   // Returns false, the document unchanged, when it cannot be opened or read.
   bool load(const std::string& filePath);
 
-  // Applies lines, in order, to the document, starting outside any section.
+  // Applies lines, in order, to the document, starting outside any section. Each is
+  // taken whole, as the map operations take names: setValue's checks are not made.
   void parse(const std::vector<std::string>& lines);
+
+  // Parses text on top of the document as a load parses a file holding these bytes
+  // (a zero byte too ends the text of the 511-byte read it falls in). The file is
+  // neither read nor written: save() writes the result to it.
+  void parseText(std::string_view text);
 
   // Changes made to the document since it was loaded, applied again to a document
   // loaded anew: save() calls it when another process changed the file in between.
@@ -88,7 +99,10 @@ class IniFile {
   //   ENOSPC, EDQUOT, EFBIG: the new content would not fit;
   //   ENOMEM: the reload or the redo ran out of memory;
   //   ECANCELED: the redo threw something else, which reaches the caller;
+  //   EEXIST: FileAccess::Create, and a file appeared at path after the load; or
+  //   another error of making the file, such as ENOENT for a missing folder;
   //   or the errno of the system call that failed (a failed reload's among them).
+  //   A file that save() made stays, empty, when its content could not be written.
   void save(const Redo& redo = nullptr);
 
   // The value of keyName in sectionName; nothing when either is missing. The view
@@ -106,9 +120,11 @@ class IniFile {
   // What the document knows of its file, for reading only: the calls above keep it.
   const std::string& path() const { return path_; }
   const std::optional<SectionFilter>& onlySections() const { return onlySections_; }
-  bool loaded() const { return loaded_; }       // the last load of path succeeded
+  // The last load of path succeeded; with FileAccess::Create, or found no file.
+  bool loaded() const { return loaded_; }
   int loadError() const { return loadError_; }  // errno of the last failed load of path; else 0
-  // Why save() cannot write the file, as an errno; 0 when it is open for writing.
+  // Why save() cannot write the file, as an errno; 0 when it is open for writing, or
+  // is missing and save() is to make it (FileAccess::Create).
   // EBADF: opened FileAccess::ReadOnly or with onlySections; ENOTSUP: not a regular
   // file (a device, a pipe); otherwise the error of opening it for writing (EACCES,
   // EROFS, ...); ESTALE or ENOENT where /proc is not mounted and the path no longer
@@ -150,3 +166,4 @@ class IniFile {
 };
 
 }  // namespace inikey
+#pragma GCC visibility pop

@@ -15,6 +15,8 @@
 #include <utility>
 #include <vector>
 
+// The library is built with hidden symbols; what is declared here is its interface.
+#pragma GCC visibility push(default)
 namespace inikey {
 
 // A byte as names are compared: A-Z folded to a-z, every other byte by its value.
@@ -87,3 +89,4 @@ void mergeSections(SectionMap& into, std::vector<SectionMap>& parts);
 void mergeSections(SectionMap& into, SectionMap&& from);
 
 }  // namespace inikey
+#pragma GCC visibility pop

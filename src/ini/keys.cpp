@@ -1,5 +1,6 @@
 #include "ini/keys.h"
 
+#include "ini/roundTrip.h"
 #include "util/convert.h"
 
 namespace inikey {
@@ -37,6 +38,22 @@ std::uint32_t getUnsigned(const IniFile& file, std::string_view sectionName,
                    });
 }
 
+std::int64_t getInt64(const IniFile& file, std::string_view sectionName, std::string_view keyName,
+                      std::int64_t defaultValue, int base) {
+  return converted(file, sectionName, keyName, defaultValue,
+                   [base](const std::string& text, std::int64_t& value) {
+                     return parseInt64(text, value, base);
+                   });
+}
+
+std::uint64_t getUnsigned64(const IniFile& file, std::string_view sectionName,
+                            std::string_view keyName, std::uint64_t defaultValue, int base) {
+  return converted(file, sectionName, keyName, defaultValue,
+                   [base](const std::string& text, std::uint64_t& value) {
+                     return parseUnsigned64(text, value, base);
+                   });
+}
+
 double getDouble(const IniFile& file, std::string_view sectionName, std::string_view keyName,
                  double defaultValue) {
   return converted(file, sectionName, keyName, defaultValue, parseDouble);
@@ -47,9 +64,22 @@ bool getBool(const IniFile& file, std::string_view sectionName, std::string_view
   return converted(file, sectionName, keyName, defaultValue, parseBool);
 }
 
-void setValue(IniFile& file, std::string_view sectionName, std::string_view keyName,
-              std::string_view value) {
+Refusal setValue(IniFile& file, std::string_view sectionName, std::string_view keyName,
+                 std::string_view value) {
+  const Refusal refusal = refusalOf(sectionName, keyName, value);
+  if (refusal != Refusal::None) return refusal;
+  // An existing key takes the value into its own string: a node made only to find
+  // the key taken would stay in the arena, which frees nothing.
+  const auto section = file.sections.find(sectionName);
+  if (section != file.sections.end()) {
+    const auto key = section->second.find(keyName);
+    if (key != section->second.end()) {
+      key->second.assign(value);
+      return Refusal::None;
+    }
+  }
   setKey(sectionFor(file.sections, sectionName), keyName, value);
+  return Refusal::None;
 }
 
 bool removeKey(IniFile& file, std::string_view sectionName, std::string_view keyName) {

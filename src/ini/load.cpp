@@ -67,7 +67,12 @@ bool IniFile::load(const std::string& filePath) {
         openDocumentFile(path_, onlySections_ ? FileAccess::ReadOnly : access, writeAccessError_);
     if (!file.isOpen()) {
       loadError_ = errno;
-      return false;
+      if (loadError_ != ENOENT || access != FileAccess::Create) return false;
+      // The first save() makes the file; until then it is as empty as the document.
+      loadError_ = 0;
+      writeAccessError_ = onlySections_ ? EBADF : 0;
+      fileDigest = ContentHash().digest();
+      return true;
     }
   }
   const FileLock lock(file.fd(), LOCK_SH);

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -93,6 +94,16 @@ bool readLines(int fd, const LineHandler& onLine, size_t blockSize, ContentHash*
   takeSegment(std::string_view(buffer.get(), filled), pending, onLine);
   onLine(pending);
   return true;
+}
+
+void splitLines(std::string_view text, const LineHandler& onLine) {
+  std::string pending;
+  for (size_t start = 0; start < text.size();) {
+    const size_t stop = std::min(text.find('\n', start), text.size() - 1) + 1;
+    takeSegment(text.substr(start, stop - start), pending, onLine);
+    start = stop;
+  }
+  onLine(pending);
 }
 
 }  // namespace inikey

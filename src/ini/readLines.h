@@ -28,4 +28,7 @@ using LineHandler = std::function<void(std::string_view line)>;
 bool readLines(int fd, const LineHandler& onLine, size_t blockSize = kReadBlockSize,
                ContentHash* hash = nullptr);
 
+// Calls onLine with each line of text as readLines would for a file holding it.
+void splitLines(std::string_view text, const LineHandler& onLine);
+
 }  // namespace inikey

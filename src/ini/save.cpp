@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "ini/IniFile.h"
+#include "ini/file/createFile.h"
 #include "ini/file/fileHandle.h"
 #include "ini/file/fileLock.h"
 #include "ini/file/fileWrite.h"
@@ -62,7 +63,9 @@ int flushText(TextOutput& out) {
   return error;
 }
 
-int putText(TextOutput& out, std::string_view piece) {
+// Inline: it runs for every piece of the saved text, and must stay inlined into the
+// save as that grows (the hint raises the compiler's size limits).
+inline int putText(TextOutput& out, std::string_view piece) {
   if (out.buffer.size() + piece.size() > out.buffer.capacity()) {
     if (const int error = flushText(out)) return error;
   }
@@ -156,6 +159,10 @@ void IniFile::save(const Redo& redo) {
   }
   saveError_ = loaded_ ? writeAccessError_ : loadError_;
   if (saveError_ != 0) return;
+  if (!file.isOpen()) {  // FileAccess::Create, and there was no file to load
+    saveError_ = createFile(path_, file);
+    if (saveError_ != 0) return;
+  }
 
   const int fd = file.fd();
   const FileLock lock(fd, LOCK_EX);

@@ -17,7 +17,9 @@ void writeKeyValue(IniFile& file, const std::string& keyPrefix, const std::strin
   std::string sectionName;
   std::string keyName;
   splitKeyPath(keyPrefix + argument.substr(0, equals), sectionName, keyName);
-  setValue(file, sectionName, keyName, std::string_view(argument).substr(equals + 1));
+  // The tool writes what it is given, even what a load would read otherwise.
+  setKey(sectionFor(file.sections, sectionName), keyName,
+         std::string_view(argument).substr(equals + 1));
 }
 
 }  // namespace inikey

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+// The library is built with hidden symbols; what is declared here is its interface.
+#pragma GCC visibility push(default)
 namespace inikey {
 
 // A stream's XXH64 under two seeds, and its length.
@@ -15,3 +17,4 @@ struct ContentDigest {
 };
 
 }  // namespace inikey
+#pragma GCC visibility pop

@@ -148,6 +148,29 @@ bool parseInt(const std::string& text, std::int32_t& value, int base) {
   return true;
 }
 
+bool parseInt64(const std::string& text, std::int64_t& value, int base) {
+  if (text.empty()) return false;
+  const char* start = text.c_str();
+  char* stop = nullptr;
+  errno = 0;
+  const long long converted = std::strtoll(start, &stop, base);
+  // EINVAL: a base strtoll does not know.
+  if (errno != 0 || stop != start + text.size()) return false;
+  value = converted;
+  return true;
+}
+
+bool parseUnsigned64(const std::string& text, std::uint64_t& value, int base) {
+  if (!isUnsignedCandidate(text)) return false;
+  const char* start = text.c_str();
+  char* stop = nullptr;
+  errno = 0;
+  const unsigned long long converted = std::strtoull(start, &stop, base);
+  if (errno != 0 || stop != start + text.size()) return false;
+  value = converted;
+  return true;
+}
+
 bool parseFloat(const std::string& text, float& value) {
   return parseReal<float>(text, value, std::strtof);
 }

@@ -2,13 +2,15 @@
 //
 // Parsers take the whole text, untrimmed, and return true on success. Integer parsers take
 // a base of 0 or 2 to 36 as strtoul does (0 reads a "0x" or "0" prefix) and keep to 32 bits
-// (16 for the short one) whatever the width of long. What a failed parse leaves in its
-// output differs between functions, and is said for each.
+// (16 for the short one, 64 for those named so) whatever the width of long. What a failed parse
+// leaves in its output differs between functions, and is said for each.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
+// The library is built with hidden symbols; what is declared here is its interface.
+#pragma GCC visibility push(default)
 namespace inikey {
 
 // "1", "true", "on", "yes" are true; "0", "false", "off", "no" false; letter case ignored.
@@ -33,6 +35,11 @@ bool parseLong(const std::string& text, std::int32_t& value, int base);
 // As parseLong, but the output is written on success only.
 bool parseInt(const std::string& text, std::int32_t& value, int base);
 
+// As parseInt and parseUnsigned, in 64 bits: "4294967296" converts, "18446744073709551616"
+// does not. Output written on success only.
+bool parseInt64(const std::string& text, std::int64_t& value, int base);
+bool parseUnsigned64(const std::string& text, std::uint64_t& value, int base);
+
 // Floating-point value; fails on overflow, on underflow to zero (a subnormal result is
 // kept) and on any byte left after the number. The output holds the converted value even
 // on failure, unless the text is empty.
@@ -53,3 +60,4 @@ std::string unsignedToText(std::uint32_t value);
 std::string doubleToText(double value, int decimals);
 
 }  // namespace inikey
+#pragma GCC visibility pop

@@ -9,6 +9,8 @@
 
 #include <string>
 
+// The library is built with hidden symbols; what is declared here is its interface.
+#pragma GCC visibility push(default)
 namespace inikey {
 
 // Field `number` of text. Empty when the text is empty or has no such field.
@@ -29,3 +31,4 @@ bool isDigits(const std::string& text);
 bool isPrintable(const std::string& text);
 
 }  // namespace inikey
+#pragma GCC visibility pop

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+// The library is built with hidden symbols; what is declared here is its interface.
+#pragma GCC visibility push(default)
 namespace inikey {
 
 // The text printf would print for format and the values. Empty when vsnprintf keeps failing
@@ -22,3 +24,4 @@ std::string formatTime(const char* format, std::int32_t time)
     __attribute__((format(strftime, 1, 0)));
 
 }  // namespace inikey
+#pragma GCC visibility pop

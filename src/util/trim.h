@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+// The library is built with hidden symbols; what is declared here is its interface.
+#pragma GCC visibility push(default)
 namespace inikey {
 
 // The default trim set: space, tab, line feed, carriage return, vertical tab, backspace.
@@ -34,3 +36,4 @@ std::string toLowerCopy(const std::string& text);
 std::string toUpperCopy(const std::string& text);
 
 }  // namespace inikey
+#pragma GCC visibility pop

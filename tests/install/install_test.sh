@@ -51,6 +51,8 @@ example() {
     "$("$prefix/bin/inikey" -f "$work/$name.ini" net/mtu net/eth0/mode | paste -sd' ')"
   expect "$name: removes" "net/mtu removed, saved|net/mtu=1500 jumbo=false eth0=dhcp" \
     "$("$build/mtu-pc" "$work/$name.ini" default)|$("$build/mtu-pc" "$work/$name.ini")"
+  expect "$name: makes a missing file" "net/mtu=9000, saved|[net]" \
+    "$("$build/mtu" "$work/$name-new.ini" 9000)|$(head -1 "$work/$name-new.ini")"
 }
 
 # What a user includes and what that includes, in one folder; the steps of loading and

@@ -1,6 +1,8 @@
 // An open file, closed on every path.
 #pragma once
 
+// The library is built with hidden symbols; what is declared here is its interface.
+#pragma GCC visibility push(default)
 namespace inikey {
 
 // Owns a file descriptor and closes it when destroyed; -1 stands for none.
@@ -20,3 +22,4 @@ class FileHandle {
 };
 
 }  // namespace inikey
+#pragma GCC visibility pop
