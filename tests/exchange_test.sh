@@ -26,20 +26,21 @@ cp old new && "$inikey" -f new -w a=1 || exit 1
 failed=0
 fail() { echo "FAILED: $*" && failed=1; }
 state() { if cmp -s "$1" old; then echo old; elif cmp -s "$1" new; then echo new; else echo mixed; fi; }
-start() { cp old "$1/s.ini" && sync "$1/s.ini" && { "$inikey" -f "$1/s.ini" -w a=1 2>/dev/null & pid=$!; }; }
-# Stops a save on $1 once it has written half the text.
+start() { cp old "$1" && sync "$1" && { "$inikey" -f "$1" -w a=1 2>/dev/null & pid=$!; }; }
+# Stops a save of the file $1 once it has written half the text.
 midway() {
   start "$1"
   local half=$(($(stat -c %s new) / 2)) io=()
   while mapfile -t io </proc/$pid/io && ((${io[1]#wchar: } < half)); do :; done 2>/dev/null
   kill -STOP $pid
 }
-for fs in xfs0 ext4 tmpfs; do
-  midway $fs && [[ $(state $fs/s.ini) == mixed ]] || fail "$fs: a save half way is not a mix"
+touch xfs/s.ini && ln -s "$work/xfs/s.ini" tmpfs/xfs.ini  # the folder named is on another file system
+for file in xfs0/s.ini ext4/s.ini tmpfs/s.ini tmpfs/xfs.ini; do
+  midway $file && [[ $(state $file) == mixed ]] || fail "$file: a save half way is not a mix"
   kill -KILL $pid 2>/dev/null; wait $pid 2>/dev/null
 done
 # Half the text forced to storage, then the power cut: the file is old.
-midway xfs && [[ $(state xfs/s.ini) == old ]] || fail "xfs: a save half way is not the old text"
+midway xfs/s.ini && [[ $(state xfs/s.ini) == old ]] || fail "xfs: a save half way is not the old text"
 sync && xfs_io -x -c shutdown xfs && kill -KILL $pid && wait $pid 2>/dev/null
 umount xfs && mount -o loop xfs.img xfs && [[ $(state xfs/s.ini) == old ]] || fail "xfs: cut half way"
 
@@ -52,7 +53,7 @@ files=$(df --output=iused xfs)  # the unnamed file of a cut save is freed by the
 for cut in SIGKILL shutdown; do
   seen=""
   for ((run = 0; run < runs; run++)); do
-    start xfs && delay=$((took * run / runs + RANDOM * took / runs / 32768))
+    start xfs/s.ini && delay=$((took * run / runs + RANDOM * took / runs / 32768))
     sleep "$((delay / 1000000)).$(printf %06d $((delay % 1000000)))"
     if [[ $cut == SIGKILL ]]; then kill -KILL $pid 2>/dev/null; else xfs_io -x -c shutdown xfs; fi
     wait $pid 2>/dev/null
@@ -62,6 +63,11 @@ for cut in SIGKILL shutdown; do
   echo "$cut at $runs moments of a $((took / 1000)) ms save:$seen"
   [[ $seen != *mixed* && $seen != *left* ]] || fail "xfs: torn by $cut"
 done
+# In a folder the user may not write, in place.
+chmod 755 . && mkdir xfs/locked && cp old xfs/locked/s.ini && cp "$inikey" xfs/locked &&
+  chown 65534 xfs/locked/s.ini &&
+  setpriv --reuid=65534 --clear-groups xfs/locked/inikey -f xfs/locked/s.ini -w a=1 &&
+  [[ $(state xfs/locked/s.ini) == new ]] || fail "xfs: a folder the user may not write"
 # The new text needs room beside the old until the exchange, else nothing changes.
 cp old xfs/s.ini && fallocate -l $(($(df -B1 --output=avail xfs | tail -1) - $(stat -c %s new) / 2)) xfs/full
 [[ $("$inikey" -f xfs/s.ini -w a=1 2>&1) == *"No space left on device" && $(state xfs/s.ini) == old ]] ||
