@@ -78,9 +78,9 @@ int replaceContent(int fd, const std::string& path, size_t size, const LayOutTex
   if (exchanged.isOpen()) {
     // The new text must be on storage before the log says the file holds it.
     if (const int error = syncData(exchanged.fd())) return error;
-    if (const int error = exchangeContent(fd, exchanged.fd(), kXfsExchangeRangeDsync)) {
-      return error;
-    }
+    if (const int error = exchangeContent(fd, exchanged.fd(), 0)) return error;
+    // Forces the log that holds the exchange; one force, where the exchange's own
+    // DSYNC would add a second.
     if (const int error = syncData(fd)) return error;
   } else if (const int error = truncateAndSync(fd, out.offset)) {
     return error;
