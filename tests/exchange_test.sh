@@ -53,7 +53,8 @@ files=$(df --output=iused xfs)  # the unnamed file of a cut save is freed by the
 for cut in SIGKILL shutdown; do
   seen=""
   for ((run = 0; run < runs; run++)); do
-    start xfs/s.ini && delay=$((took * run / runs + RANDOM * took / runs / 32768))
+    # From 40 % of the undisturbed save, where the loading ends, to 110 %.
+    start xfs/s.ini && delay=$((took * (40 + 70 * run / runs + RANDOM * 70 / runs / 32768) / 100))
     sleep "$((delay / 1000000)).$(printf %06d $((delay % 1000000)))"
     if [[ $cut == SIGKILL ]]; then kill -KILL $pid 2>/dev/null; else xfs_io -x -c shutdown xfs; fi
     wait $pid 2>/dev/null
