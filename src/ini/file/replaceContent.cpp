@@ -38,8 +38,8 @@ int exchangeContent(int fd, int other, std::uint64_t flags) {
 
 // An unnamed, empty file in path's folder whose content fd's can be exchanged with,
 // or none where that cannot be done: not an XFS, one without the exchange, a folder
-// the user may not write. Costs one fstatfs elsewhere than on XFS, and no state is
-// kept between runs.
+// the user may not write or on another file system. Costs one fstatfs elsewhere than
+// on XFS, and no state is kept between runs.
 FileHandle exchangeableFile(int fd, const std::string& path) {
   struct statfs disk {};
   if (::fstatfs(fd, &disk) != 0 || disk.f_type != XFS_SUPER_MAGIC) return {};

@@ -19,11 +19,12 @@ using LayOutText = std::function<int(TextOutput& out)>;
 // written receives the digest of what the file then holds. The file keeps its inode,
 // owner, mode and links.
 //
-// Where the file is on an XFS that can exchange file contents and its folder takes an
-// unnamed file, the text is written and synced there first and then exchanged with the
-// file's content in one logged step: a kill, a crash or an error at any moment leaves
-// the old text or the new one, whole. Elsewhere it is written over the old content
-// from the start, and only a kill or a crash of the system part way can leave a mix.
+// Where the file is on an XFS that can exchange file contents and its folder, on the
+// same XFS, takes an unnamed file, the text is written and synced there first and then
+// exchanged with the file's content in one logged step: a kill, a crash or an error at
+// any moment leaves the old text or the new one, whole. Elsewhere it is written over the
+// old content from the start, where SIGKILL, a crash of the system or an I/O error part
+// way can leave a mix.
 //
 // On both ways nothing is changed before the room for the text and the memory to
 // write it from are had (ENOSPC, EDQUOT, EFBIG, ENOMEM), and the signals that would
