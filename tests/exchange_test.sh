@@ -41,7 +41,7 @@ for file in xfs0/s.ini ext4/s.ini tmpfs/s.ini tmpfs/xfs.ini; do
 done
 # Half the text forced to storage, then the power cut: the file is old.
 midway xfs/s.ini && [[ $(state xfs/s.ini) == old ]] || fail "xfs: a save half way is not the old text"
-sync && xfs_io -x -c shutdown xfs && kill -KILL $pid && wait $pid 2>/dev/null
+sync -f xfs && xfs_io -x -c shutdown xfs && kill -KILL $pid && wait $pid 2>/dev/null
 umount xfs && mount -o loop xfs.img xfs && [[ $(state xfs/s.ini) == old ]] || fail "xfs: cut half way"
 
 cp old xfs/s.ini && chown 65534:65534 xfs/s.ini && chmod 640 xfs/s.ini && ln xfs/s.ini xfs/hard.ini
