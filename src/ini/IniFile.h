@@ -82,16 +82,19 @@ class IniFile {
   // loaded anew: save() calls it when another process changed the file in between.
   using Redo = std::function<void(IniFile&)>;
 
-  // Rewrites the file in place, through the descriptor it was loaded from, under an
-  // exclusive lock, as sorted sections of key=value lines; with a redo, a file that
-  // changed since the load is loaded again under the lock and redo applied to it
-  // first. Signals wait until the file is whole and synced (see fileWrite.h's
-  // SignalsHeld: a fault of the process itself still ends it). On every failure the
-  // document stays as it was before the call. saveError is 0 when the file was
-  // written; otherwise it says why, and nothing was written unless it is the errno
-  // of a write, truncate or sync that failed after the first byte (EIO, or ENOSPC or
-  // EDQUOT where the space could not be reserved): the file may then hold the new
-  // text's first part over the old content, as after a power loss:
+  // Rewrites the file, which keeps its inode, through the descriptor it was loaded
+  // from, under an exclusive lock, as sorted sections of key=value lines; with a redo,
+  // a file that changed since the load is loaded again under the lock and redo applied
+  // to it first. On an XFS that can exchange file contents the text is written into an
+  // unnamed file beside it, synced, and exchanged with the file's content in one
+  // logged step; elsewhere it is written over the old content. Every signal but
+  // SIGKILL and SIGSTOP waits until the file is whole and synced; a fault of the
+  // process itself still ends it. On every failure the document stays as it was
+  // before the call. saveError is 0 when the file was written; otherwise it says why,
+  // and nothing was written, except where a write, truncate or sync failed after the
+  // first byte (EIO, or ENOSPC or EDQUOT where the space could not be reserved): in
+  // place, the file may then hold the new text's first part over the old content, as
+  // after a power loss; with the exchange, a sync failed after it leaves the new text:
   //   the document's loadError: it did not load, and would wipe the file;
   //   writeAccessError: the file is not open for writing (EBADF with onlySections);
   //   ENOENT or ESTALE: the path no longer names the file loaded;

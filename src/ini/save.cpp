@@ -13,13 +13,10 @@
 #include "ini/file/fileLock.h"
 #include "ini/file/fileWrite.h"
 #include "ini/file/openFile.h"
+#include "ini/file/replaceContent.h"
 
 namespace inikey {
 namespace {
-
-// The saved text goes out in blocks of this size, so that saving a large document
-// does not hold a second copy of it.
-constexpr size_t kWriteChunk = 1 << 20;
 
 // Hands put the pieces of a section's saved text in order: "[name]", its key lines
 // and the empty line. Stops at the first piece put fails with, and returns its error.
@@ -44,63 +41,6 @@ size_t savedSize(const SectionMap& sections) {
     for (const auto& [keyName, value] : keys) size += keyName.size() + value.size() + 2;
   }
   return size;
-}
-
-// The saved text on its way to the file: pieces gather in a buffer whose memory is
-// had before the first byte is written, and a piece larger than the buffer goes out
-// as it is, so that running out of memory cannot stop a save half way.
-struct TextOutput {
-  int fd = -1;
-  off_t offset = 0;
-  std::string buffer;
-  ContentHash hash;  // of every byte written
-};
-
-int flushText(TextOutput& out) {
-  const int error = writeAt(out.fd, out.buffer, out.offset);
-  out.hash.add(out.buffer);
-  out.buffer.clear();
-  return error;
-}
-
-// Inline: it runs for every piece of the saved text, and must stay inlined into the
-// save as that grows (the hint raises the compiler's size limits).
-inline int putText(TextOutput& out, std::string_view piece) {
-  if (out.buffer.size() + piece.size() > out.buffer.capacity()) {
-    if (const int error = flushText(out)) return error;
-  }
-  if (piece.size() <= out.buffer.capacity()) {
-    out.buffer += piece;
-    return 0;
-  }
-  out.hash.add(piece);
-  return writeAt(out.fd, piece, out.offset);
-}
-
-// Overwrites the regular file behind fd from its start with the saved text, cuts
-// off what is left of the old content and syncs it; written receives what the
-// file now holds. Nothing is overwritten before the space for the new text and
-// the memory to write it from are known to be there, and signals that would end
-// the process wait until the file is whole. Returns 0 or an errno.
-int replaceContent(int fd, const SectionMap& sections, ContentDigest& written) {
-  TextOutput out;
-  out.fd = fd;
-  try {
-    out.buffer.reserve(kWriteChunk);
-  } catch (const std::bad_alloc&) {
-    return ENOMEM;
-  }
-  if (const int error = reserveSpace(fd, savedSize(sections))) return error;
-
-  const SignalsHeld heldUntilWhole;
-  for (const auto& [sectionName, keys] : sections) {
-    const auto put = [&out](std::string_view piece) { return putText(out, piece); };
-    if (const int error = layOutSection(sectionName, keys, put)) return error;
-  }
-  if (const int error = flushText(out)) return error;
-  if (const int error = truncateAndSync(fd, out.offset)) return error;
-  written = out.hash.digest();
-  return 0;
 }
 
 }  // namespace
@@ -183,7 +123,14 @@ void IniFile::save(const Redo& redo) {
   // last look at the path comes right before the first byte.
   saveError_ = checkPathNamesFile(path_, fd);
   if (saveError_ != 0) return;
-  saveError_ = replaceContent(fd, sections, fileDigest);
+  const auto layOut = [this](TextOutput& out) {
+    const auto put = [&out](std::string_view piece) { return putText(out, piece); };
+    for (const auto& [sectionName, keys] : sections) {
+      if (const int error = layOutSection(sectionName, keys, put)) return error;
+    }
+    return 0;
+  };
+  saveError_ = replaceContent(fd, path_, savedSize(sections), layOut, fileDigest);
   struct stat status {};
   if (saveError_ == 0 && ::fstat(fd, &status) == 0) {
     modificationTime = static_cast<std::int32_t>(status.st_mtime);
