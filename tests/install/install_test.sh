@@ -91,7 +91,7 @@ full_version=$(dpkg-parsechangelog -l "$source_dir/debian/changelog" -S Version)
 expect "debian/changelog: this version and a Debian revision" "$version-" "${full_version%-*}-"
 epoch=$(dpkg-parsechangelog -l "$source_dir/debian/changelog" -S Timestamp)
 git init -q --bare "$work/list.git"
-git --git-dir="$work/list.git" --work-tree="$source_dir" ls-files -z -o --exclude-standard \
+git -C "$source_dir" --git-dir="$work/list.git" --work-tree=. ls-files -z -o --exclude-standard \
   >"$work/files"
 grep -zv '^debian/' "$work/files" >"$work/upstream-files"
 for list in files upstream-files; do
