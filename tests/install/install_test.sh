@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # What users get, checked from outside: the manual page against mandoc's linter, the
 # install with the library example built against the static and the shared library,
-# and the Debian packages against lintian.
+# and the Debian packages: the same bytes from a checkout and from a tarball, lintian,
+# and the library example built against them.
 # Usage: install_test.sh BUILD_DIR SOURCE_DIR CXX_COMPILER VERSION
 # Exits 77 (skipped) where a tool it needs is missing.
 set -euo pipefail
@@ -10,7 +11,7 @@ source_dir=$2
 compiler=$3
 version=$4
 
-for tool in mandoc cpack dpkg-deb dpkg-architecture lintian readelf pkg-config; do
+for tool in mandoc dpkg-buildpackage dh dpkg-architecture lintian readelf pkg-config git; do
   if ! command -v "$tool" >/dev/null; then
     echo "skipped: $tool is not installed (.ci/run installs what the tests need)"
     exit 77
@@ -31,6 +32,8 @@ expect "mandoc -T lint has nothing to say" "" "$(mandoc -T lint -W style "$page"
 # Builds examples/library against the inikey under PREFIX as other projects would, through
 # the CMake package and through pkg-config, with warnings as errors so that the installed
 # headers stay clean; runs both builds, and one through each thing the example does.
+# A package's files, unpacked under a root, are found through pkg-config's sysroot,
+# as their paths are plain /usr ones.
 example() {
   local prefix=$1 name=$2 build=$work/$2-example flags="-Wall -Wextra -Wpedantic -Werror"
   quietly cmake -S "$source_dir/examples/library" -B "$build" -DCMAKE_PREFIX_PATH="$prefix" \
@@ -55,16 +58,16 @@ example() {
     "$("$build/mtu" "$work/$name-new.ini" 9000)|$(head -1 "$work/$name-new.ini")"
 }
 
+present() { local root=$1 path; shift; for path; do [[ -f $root/$path ]] || fail "missing: $path"; done; }
+
 # What a user includes and what that includes, in one folder; the steps of loading and
-# saving, and the tool's own headers, stay out.
+# saving, and the tool's own headers, stay out. (The static library is built against
+# in the packages below.)
 headers="IniFile.h SectionMap.h contentDigest.h convert.h fields.h fileHandle.h format.h keys.h trim.h"
 quietly cmake --install "$build_dir" --prefix "$work/static" --strip
 expect "static: the library's headers, no others" "$headers" \
   "$(ls "$work/static/include/inikey" | paste -sd' ')"
-for path in lib/libinikey.a share/man/man1/inikey.1.gz share/zsh/site-functions/_inikey; do
-  [[ -f $work/static/$path ]] || fail "static: not installed: $path"
-done
-example "$work/static" static
+present "$work/static" lib/libinikey.a share/man/man1/inikey.1.gz share/zsh/site-functions/_inikey
 
 quietly cmake -S "$source_dir" -B "$work/shared-build" -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_CXX_COMPILER="$compiler" -DBUILD_SHARED_LIBS=ON -DINIKEY_BUILD_TESTS=OFF \
@@ -79,33 +82,58 @@ for mtu in mtu mtu-pc; do
     "$(readelf -d "$work/shared-example/$mtu" | sed -n 's/.*(NEEDED).*\[\(libinikey[^]]*\)\]/\1/p')"
 done
 
-# The packages, as the package preset builds them; twice, the second time with newer
-# files, which must not change a byte.
-quietly cmake -S "$source_dir" -B "$work/package-build" --preset package \
-  -DCMAKE_CXX_COMPILER="$compiler"
-quietly cmake --build "$work/package-build" -j2
-for run in 1 2; do
-  [[ $run == 1 ]] || touch "$work/package-build/inikey" "$work/package-build/libinikey.a"
-  quietly cpack --config "$work/package-build/CPackConfig.cmake" -B "$work/package$run"
+# The packages, from one source in two trees at other paths: a checkout with .git
+# whose commit is dated now, and a tarball without .git whose files are a day older
+# than the changelog's last entry. The source's files, without what the ignore files
+# name (builds), are listed by git without touching the source's own .git; the upstream
+# tarball of the source package is the same without debian/.
+full_version=$(dpkg-parsechangelog -l "$source_dir/debian/changelog" -S Version)
+expect "debian/changelog: this version and a Debian revision" "$version-" "${full_version%-*}-"
+epoch=$(dpkg-parsechangelog -l "$source_dir/debian/changelog" -S Timestamp)
+git init -q --bare "$work/list.git"
+git -C "$source_dir" --git-dir="$work/list.git" --work-tree=. ls-files -z -o --exclude-standard \
+  >"$work/files"
+grep -zv '^debian/' "$work/files" >"$work/upstream-files"
+for list in files upstream-files; do
+  tar -C "$source_dir" --null -T "$work/$list" --transform "s,^,inikey-$version/," --sort=name \
+    --owner=0 --group=0 --numeric-owner --mtime="@$((epoch - 86400))" -czf "$work/$list.tar.gz"
 done
-architecture=$(dpkg --print-architecture)
+for tree in checkout tarball; do
+  mkdir "$work/$tree" && tar -C "$work/$tree" -xzf "$work/files.tar.gz"
+  cp "$work/upstream-files.tar.gz" "$work/$tree/inikey_$version.orig.tar.gz"
+done
+(cd "$work/checkout/inikey-$version" && git init -q && git add -A &&
+  git -c user.name=test -c user.email=test@localhost commit -qm checkout)
 multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
-for name in inikey libinikey-dev; do
-  package=$work/package1/${name}_${version}_$architecture.deb
-  cmp "$package" "$work/package2/${package##*/}" || fail "$name: two builds differ"
-  lintian --fail-on error,warning "$package" || fail "$name: lintian finds errors or warnings"
-  echo "ok   $name: the same bytes twice, and lintian has nothing to say"
-  dpkg-deb -x "$package" "$work/$name"
+for tree in checkout tarball; do
+  (cd "$work/$tree/inikey-$version" && env -u SOURCE_DATE_EPOCH -u DEB_BUILD_OPTIONS \
+    dpkg-buildpackage -us -uc -j2 >"$work/$tree.log" 2>&1) ||
+    { tail -40 "$work/$tree.log"; fail "dpkg-buildpackage in the $tree"; }
 done
-for path in inikey/usr/bin/inikey inikey/usr/share/man/man1/inikey.1.gz \
-  inikey/usr/share/zsh/vendor-completions/_inikey inikey/usr/share/doc/inikey/copyright \
-  libinikey-dev/usr/include/inikey/IniFile.h libinikey-dev/usr/lib/$multiarch/libinikey.a \
-  libinikey-dev/usr/lib/$multiarch/cmake/inikey/inikeyConfig.cmake \
-  libinikey-dev/usr/lib/$multiarch/pkgconfig/inikey.pc \
-  libinikey-dev/usr/share/doc/libinikey-dev/copyright; do
-  [[ -f $work/$path ]] || fail "not in the package: $path"
+outputs=$(cd "$work/checkout" && ls ./*.dsc ./*.debian.tar.xz ./*.deb)
+for output in $outputs; do
+  cmp "$work/checkout/$output" "$work/tarball/$output" ||
+    fail "$output: a checkout and a tarball give other bytes"
+  [[ $output != *.deb ]] || dpkg-deb -x "$work/checkout/$output" "$work/root"
 done
-[[ ! -e $work/inikey/usr/include && ! -e $work/inikey/usr/lib ]] ||
-  fail "the tool's package holds the library"
-expect "the unpacked tool runs" "net/mtu='1500'" \
-  "$("$work/inikey/usr/bin/inikey" -f "$source_dir/examples/server.ini" -S net/mtu)"
+expect "checkout and tarball: the same bytes" "5 files" "$(echo $outputs | wc -w) files"
+lintian -I --pedantic --fail-on error,warning,info,pedantic \
+  "$work"/checkout/*.changes || fail "lintian --pedantic"
+echo "ok   lintian --pedantic has nothing to say of the source and the packages"
+expect "libinikey-dev: Multi-Arch same" "same" \
+  "$(dpkg-deb -f "$work"/checkout/libinikey-dev_*.deb Multi-Arch)"
+present "$work/root/usr" bin/inikey share/man/man1/inikey.1.gz share/zsh/vendor-completions/_inikey \
+  share/bash-completion/completions/inikey share/doc/inikey/copyright include/inikey/IniFile.h \
+  lib/$multiarch/libinikey.a lib/$multiarch/cmake/inikey/inikeyConfig.cmake \
+  share/doc/inikey/examples/server.ini share/doc/libinikey-dev/examples/mtu.cpp
+[[ -n $(find "$work/root/usr/lib/debug" -name '*.debug') ]] || fail "no debug symbols package"
+# Linked dynamically, and with dpkg-buildflags' linker flags (hardening=+all binds now).
+expect "the packaged tool: dynamic, bound at start" "libc.so.6 BIND_NOW" \
+  "$(readelf -d "$work/root/usr/bin/inikey" |
+    sed -n 's/.*(NEEDED).*\[\(libc\.so[^]]*\)\]/\1/p; s/.*(FLAGS) *\(BIND_NOW\).*/\1/p' |
+    paste -sd' ')"
+PKG_CONFIG_PATH=$work/root/usr/lib/$multiarch/pkgconfig
+expect "pkg-config: plain /usr paths" "/usr/include /usr/lib/$multiarch" \
+  "$(pkg-config --variable=includedir inikey) $(pkg-config --variable=libdir inikey)"
+export PKG_CONFIG_SYSROOT_DIR=$work/root
+example "$work/root/usr" package
