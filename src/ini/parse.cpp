@@ -4,6 +4,7 @@
 #include <numeric>
 #include <tuple>
 
+#include "ini/blockResource.h"
 #include "util/trim.h"
 
 namespace inikey {
@@ -31,11 +32,13 @@ void selectSection(ParseState& state) {
   if (!state.skipping && !wanted->second.empty()) state.onlyKeys = &wanted->second;
 }
 
-// Numbers the held sections by name in document order, one number for one name,
-// and returns for each number the section whose spelling is kept: the first.
-std::vector<size_t> rankSections(std::string_view text, std::vector<PendingSection>& held,
-                                 std::vector<size_t>& rankOf) {
-  std::vector<size_t> order(held.size());
+// Numbers the held sections by name in document order, one number for one name:
+// fills state.rankOf with the number of each, and state.firstOfRank with the
+// section whose spelling each number keeps, the first.
+void rankSections(std::string_view text, ParseState& state) {
+  const std::pmr::vector<PendingSection>& held = state.pendingSections;
+  std::pmr::vector<size_t>& order = state.sectionOrder;
+  order.resize(held.size());
   std::iota(order.begin(), order.end(), size_t{0});
   const auto compare = [&](size_t a, size_t b) {
     return compareHeld(text, held[a].prefix, held[a].start, held[a].length, held[b].prefix,
@@ -45,40 +48,41 @@ std::vector<size_t> rankSections(std::string_view text, std::vector<PendingSecti
     const int byName = compare(a, b);
     return byName != 0 ? byName < 0 : a < b;
   });
-  std::vector<size_t> firstOfRank;
-  rankOf.resize(held.size());
+  std::pmr::vector<size_t>& firstOfRank = state.firstOfRank;
+  firstOfRank.clear();
+  state.rankOf.resize(held.size());
   for (const size_t section : order) {
     if (firstOfRank.empty() || compare(firstOfRank.back(), section) != 0) {
       firstOfRank.push_back(section);
     }
-    rankOf[section] = firstOfRank.size() - 1;
+    state.rankOf[section] = firstOfRank.size() - 1;
   }
-  return firstOfRank;
 }
 
 // Builds the lines held back into a part of their own, front to back, and lets
 // them go.
 void storePart(const SectionMap& sections, ParseState& state) {
-  std::vector<PendingKey>& pending = state.pendingKeys;
-  if (pending.empty()) return;
+  if (state.pendingKeys.empty()) return;
   const std::string_view text = state.pendingText;
-  std::vector<size_t> rankOf;
-  const std::vector<size_t> firstOfRank = rankSections(text, state.pendingSections, rankOf);
+  rankSections(text, state);
+  const std::pmr::vector<size_t>& rankOf = state.rankOf;
+  const std::pmr::vector<size_t>& firstOfRank = state.firstOfRank;
 
   // The lines go into their sections' order by counting, keeping file order; then
   // each section's lines are sorted on their own, which takes fewer comparisons than
   // sorting all of them.
-  std::vector<size_t> sectionEnd(firstOfRank.size() + 1, 0);
-  for (const PendingKey& key : pending) ++sectionEnd[rankOf[key.section] + 1];
+  std::pmr::vector<size_t>& sectionEnd = state.sectionEnd;
+  sectionEnd.assign(firstOfRank.size() + 1, 0);
+  for (const PendingKey& key : state.pendingKeys) ++sectionEnd[rankOf[key.section] + 1];
   std::partial_sum(sectionEnd.begin(), sectionEnd.end(), sectionEnd.begin());
-  std::vector<PendingKey> bySection(pending.size());
-  for (const PendingKey& key : pending) {
+  std::pmr::vector<PendingKey>& pending = state.sortedKeys;
+  pending.resize(state.pendingKeys.size());
+  for (const PendingKey& key : state.pendingKeys) {
     const size_t rank = rankOf[key.section];
-    PendingKey& placed = bySection[sectionEnd[rank]++];
+    PendingKey& placed = pending[sectionEnd[rank]++];
     placed = key;
     placed.section = rank;
   }
-  pending.swap(bySection);
   const auto compareKeys = [text](const PendingKey& a, const PendingKey& b) {
     return compareHeld(text, a.prefix, a.start, a.keyLength, b.prefix, b.start, b.keyLength);
   };
@@ -113,7 +117,7 @@ void storePart(const SectionMap& sections, ParseState& state) {
       first = last + 1;
     }
   }
-  pending.clear();
+  state.pendingKeys.clear();
   state.pendingSections.clear();
   state.pendingText.clear();
   state.sectionPending = false;
@@ -121,7 +125,16 @@ void storePart(const SectionMap& sections, ParseState& state) {
 
 }  // namespace
 
-ParseState::ParseState(const SectionFilter* onlySections) : onlySections(onlySections) {
+ParseState::ParseState(const SectionFilter* onlySections)
+    : onlySections(onlySections),
+      pendingText(blockResource()),
+      pendingSections(blockResource()),
+      pendingKeys(blockResource()),
+      sortedKeys(blockResource()),
+      sectionOrder(blockResource()),
+      rankOf(blockResource()),
+      firstOfRank(blockResource()),
+      sectionEnd(blockResource()) {
   selectSection(*this);
   // Room for a small file at once, rather than doubling up to it.
   pendingText.reserve(4096);
@@ -157,7 +170,7 @@ void parseLine(SectionMap& sections, ParseState& state, std::string_view line) {
     value = trimmedView(value, "\"");
   }
 
-  std::string& text = state.pendingText;
+  std::pmr::string& text = state.pendingText;
   if (!state.sectionPending) {
     state.pendingSections.push_back(
         {namePrefix(state.sectionName), text.size(), state.sectionName.size()});

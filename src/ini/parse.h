@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory_resource>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,9 +42,17 @@ struct ParseState {
   // file at a time; each part is built into maps of its own front to back (each
   // entry goes after the one before it, without a search, and lies in memory in
   // the order it is walked), and the parts are merged in order at the end.
-  std::string pendingText;
-  std::vector<PendingSection> pendingSections;
-  std::vector<PendingKey> pendingKeys;
+  // They, and the room a part takes to be sorted, come from blockResource and are
+  // kept from one part to the next: a large block is populated in one call, and the
+  // next part reuses it.
+  std::pmr::string pendingText;
+  std::pmr::vector<PendingSection> pendingSections;
+  std::pmr::vector<PendingKey> pendingKeys;
+  std::pmr::vector<PendingKey> sortedKeys;  // pendingKeys in their sections' order
+  std::pmr::vector<size_t> sectionOrder;    // pendingSections by name, then file order
+  std::pmr::vector<size_t> rankOf;          // of each held section: its name's number
+  std::pmr::vector<size_t> firstOfRank;     // of each number: the section spelling it
+  std::pmr::vector<size_t> sectionEnd;      // of each number: where its lines end
   std::vector<SectionMap> parts;
 };
 
