@@ -3,13 +3,15 @@
 #include <algorithm>
 #include <tuple>
 
+#include "ini/foldedName.h"
+
 namespace inikey {
 namespace {
 
 // The source whose first entry goes next, with that entry's name, so that ordering
 // the sources reads no node.
 struct Front {
-  std::uint64_t prefix;  // namePrefix of name
+  FoldedName folded;  // of name
   std::string_view name;
   size_t source;
 };
@@ -53,13 +55,12 @@ void mergeInOrder(Map& into, const std::pmr::vector<Map*>& sources, std::pmr::ve
                   std::pmr::vector<Taken<Map>>& sameName, Join join) noexcept {
   // The source whose first entry comes next is on top: by name, then by source.
   const auto comesLater = [](const Front& a, const Front& b) {
-    if (a.prefix != b.prefix) return a.prefix > b.prefix;
-    const int order = compareNames(a.name, b.name);
+    const int order = compareFolded(a.folded, a.name, b.folded, b.name);
     return order != 0 ? order > 0 : a.source > b.source;
   };
   const auto frontOf = [&sources](size_t source) {
     const std::string_view name = sources[source]->begin()->first;
-    return Front{namePrefix(name), name, source};
+    return Front{foldName(name), name, source};
   };
   heap.clear();
   for (size_t source = 0; source < sources.size(); ++source) {
@@ -79,8 +80,8 @@ void mergeInOrder(Map& into, const std::pmr::vector<Map*>& sources, std::pmr::ve
         heap.back() = frontOf(heap.back().source);
         std::push_heap(heap.begin(), heap.end(), comesLater);
       }
-    } while (!heap.empty() && heap.front().prefix == first.prefix &&
-             compareNames(heap.front().name, first.name) == 0);
+    } while (!heap.empty() &&
+             compareFolded(heap.front().folded, heap.front().name, first.folded, first.name) == 0);
     if (sameName.size() > 1) join(sameName);
     into.insert(into.end(), std::move(sameName.front().node));
   }

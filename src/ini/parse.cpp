@@ -14,13 +14,14 @@ namespace {
 // enough to be sorted in the processor's caches.
 constexpr size_t kPendingLimit = size_t{1} << 20;
 
-// Compares two names held back as compareNames does, by their prefixes first.
-int compareHeld(std::string_view text, std::uint64_t prefixA, size_t startA, size_t lengthA,
-                std::uint64_t prefixB, size_t startB, size_t lengthB) {
-  if (prefixA != prefixB) return prefixA < prefixB ? -1 : 1;
-  // A name of up to 8 bytes is whole in its prefix: the shorter name comes first.
-  if (std::min(lengthA, lengthB) <= 8) return lengthA < lengthB ? -1 : lengthA > lengthB ? 1 : 0;
-  return compareNames(text.substr(startA, lengthA), text.substr(startB, lengthB));
+HeldName holdName(std::string_view name, size_t start) {
+  return {foldName(name), start, name.size()};
+}
+
+// Compares two names held back as compareNames does.
+inline int compareHeld(std::string_view text, const HeldName& a, const HeldName& b) {
+  return compareFolded(a.folded, {text.data() + a.start, a.length}, b.folded,
+                       {text.data() + b.start, b.length});
 }
 
 void selectSection(ParseState& state) {
@@ -40,10 +41,7 @@ void rankSections(std::string_view text, ParseState& state) {
   std::pmr::vector<size_t>& order = state.sectionOrder;
   order.resize(held.size());
   std::iota(order.begin(), order.end(), size_t{0});
-  const auto compare = [&](size_t a, size_t b) {
-    return compareHeld(text, held[a].prefix, held[a].start, held[a].length, held[b].prefix,
-                       held[b].start, held[b].length);
-  };
+  const auto compare = [&](size_t a, size_t b) { return compareHeld(text, held[a], held[b]); };
   std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
     const int byName = compare(a, b);
     return byName != 0 ? byName < 0 : a < b;
@@ -84,12 +82,12 @@ void storePart(const SectionMap& sections, ParseState& state) {
     placed.section = rank;
   }
   const auto compareKeys = [text](const PendingKey& a, const PendingKey& b) {
-    return compareHeld(text, a.prefix, a.start, a.keyLength, b.prefix, b.start, b.keyLength);
+    return compareHeld(text, a.key, b.key);
   };
   // Lines of one key stay in file order: the first gives its spelling, the last its value.
   const auto lineLess = [&compareKeys](const PendingKey& a, const PendingKey& b) {
     const int byName = compareKeys(a, b);
-    return byName != 0 ? byName < 0 : a.start < b.start;
+    return byName != 0 ? byName < 0 : a.key.start < b.key.start;
   };
   PendingKey* const lines = pending.data();
   for (size_t rank = 0, start = 0; rank < firstOfRank.size(); start = sectionEnd[rank++]) {
@@ -110,9 +108,11 @@ void storePart(const SectionMap& sections, ParseState& state) {
              compareKeys(pending[first], pending[last + 1]) == 0) {
         ++last;
       }
-      const std::string_view keyName = text.substr(pending[first].start, pending[first].keyLength);
+      const HeldName& spelled = pending[first].key;
+      const HeldName& lastLine = pending[last].key;
+      const std::string_view keyName = text.substr(spelled.start, spelled.length);
       const std::string_view value =
-          text.substr(pending[last].start + pending[last].keyLength, pending[last].valueLength);
+          text.substr(lastLine.start + lastLine.length, pending[last].valueLength);
       keys.emplace_hint(keys.end(), keyName, value);
       first = last + 1;
     }
@@ -172,13 +172,12 @@ void parseLine(SectionMap& sections, ParseState& state, std::string_view line) {
 
   std::pmr::string& text = state.pendingText;
   if (!state.sectionPending) {
-    state.pendingSections.push_back(
-        {namePrefix(state.sectionName), text.size(), state.sectionName.size()});
+    state.pendingSections.push_back(holdName(state.sectionName, text.size()));
     text.append(state.sectionName);
     state.sectionPending = true;
   }
-  state.pendingKeys.push_back({namePrefix(keyName), state.pendingSections.size() - 1, text.size(),
-                               keyName.size(), value.size()});
+  state.pendingKeys.push_back(
+      {holdName(keyName, text.size()), state.pendingSections.size() - 1, value.size()});
   text.append(keyName).append(value);
   if (text.size() + state.pendingKeys.size() * sizeof(PendingKey) +
           state.pendingSections.size() * sizeof(PendingSection) >=

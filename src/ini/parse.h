@@ -9,23 +9,24 @@
 #include <vector>
 
 #include "SectionMap.h"
+#include "foldedName.h"
 
 namespace inikey {
 
-// The name of a section that key lines are held back for, in ParseState::pendingText.
-struct PendingSection {
-  std::uint64_t prefix;  // namePrefix of the name: most comparisons need no more
+// A name held back in ParseState::pendingText.
+struct HeldName {
+  FoldedName folded;
   size_t start;
   size_t length;
 };
 
-// A key line held back in ParseState::pendingText: its key name starts at start,
-// and its value follows the name directly.
+// The name of a section that key lines are held back for.
+using PendingSection = HeldName;
+
+// A key line held back: its key name, and its value right after the name's bytes.
 struct PendingKey {
-  std::uint64_t prefix;  // namePrefix of the key name
-  size_t section;        // its index in ParseState::pendingSections
-  size_t start;
-  size_t keyLength;
+  HeldName key;
+  size_t section;  // its index in ParseState::pendingSections
   size_t valueLength;
 };
 
