@@ -4,7 +4,6 @@
 #include <numeric>
 #include <tuple>
 
-#include "ini/blockResource.h"
 #include "util/trim.h"
 
 namespace inikey {
@@ -38,6 +37,11 @@ void selectSection(ParseState& state) {
 // section whose spelling each number keeps, the first.
 void rankSections(std::string_view text, ParseState& state) {
   const std::pmr::vector<PendingSection>& held = state.pendingSections;
+  if (held.size() == 1) {  // a run reading keys of one section holds no more
+    state.rankOf.assign(1, 0);
+    state.firstOfRank.assign(1, 0);
+    return;
+  }
   std::pmr::vector<size_t>& order = state.sectionOrder;
   order.resize(held.size());
   std::iota(order.begin(), order.end(), size_t{0});
@@ -125,16 +129,16 @@ void storePart(const SectionMap& sections, ParseState& state) {
 
 }  // namespace
 
-ParseState::ParseState(const SectionFilter* onlySections)
+ParseState::ParseState(const SectionFilter* onlySections, std::pmr::memory_resource* scratch)
     : onlySections(onlySections),
-      pendingText(blockResource()),
-      pendingSections(blockResource()),
-      pendingKeys(blockResource()),
-      sortedKeys(blockResource()),
-      sectionOrder(blockResource()),
-      rankOf(blockResource()),
-      firstOfRank(blockResource()),
-      sectionEnd(blockResource()) {
+      pendingText(scratch),
+      pendingSections(scratch),
+      pendingKeys(scratch),
+      sortedKeys(scratch),
+      sectionOrder(scratch),
+      rankOf(scratch),
+      firstOfRank(scratch),
+      sectionEnd(scratch) {
   selectSection(*this);
   // Room for a small file at once, rather than doubling up to it.
   pendingText.reserve(4096);

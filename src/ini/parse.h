@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "SectionMap.h"
+#include "blockResource.h"
 #include "foldedName.h"
 
 namespace inikey {
@@ -32,7 +33,9 @@ struct PendingKey {
 
 // What carries from one line to the next while a file is parsed.
 struct ParseState {
-  explicit ParseState(const SectionFilter* onlySections = nullptr);
+  // scratch: where the lines held back and the room to sort them come from.
+  explicit ParseState(const SectionFilter* onlySections = nullptr,
+                      std::pmr::memory_resource* scratch = blockResource());
 
   std::string sectionName;              // set by the last header; empty before the first
   const SectionFilter* onlySections;    // null: every section is kept
