@@ -9,10 +9,6 @@
 namespace inikey {
 namespace {
 
-// Bytes of held-back lines that are sorted and built into a part at once: few
-// enough to be sorted in the processor's caches.
-constexpr size_t kPendingLimit = size_t{1} << 20;
-
 HeldName holdName(std::string_view name, size_t start) {
   return {foldName(name), start, name.size()};
 }
@@ -145,6 +141,12 @@ ParseState::ParseState(const SectionFilter* onlySections, std::pmr::memory_resou
   pendingKeys.reserve(64);
 }
 
+size_t partBytesFor(std::uint64_t fileSize) {
+  constexpr size_t kSmallest = size_t{256} << 10;
+  constexpr size_t kLargest = size_t{1} << 20;
+  return fileSize / 8 < kSmallest ? kSmallest : fileSize / 8 > kLargest ? kLargest : fileSize / 8;
+}
+
 void storePendingKeys(SectionMap& sections, ParseState& state) {
   storePart(sections, state);
   mergeSections(sections, state.parts);
@@ -185,7 +187,7 @@ void parseLine(SectionMap& sections, ParseState& state, std::string_view line) {
   text.append(keyName).append(value);
   if (text.size() + state.pendingKeys.size() * sizeof(PendingKey) +
           state.pendingSections.size() * sizeof(PendingSection) >=
-      kPendingLimit) {
+      state.partBytes) {
     storePart(sections, state);
   }
 }

@@ -42,6 +42,7 @@ struct ParseState {
   bool skipping = false;                // the current section is not among onlySections
   const KeyFilter* onlyKeys = nullptr;  // the keys kept of the current section; null: all
   bool sectionPending = false;          // the current section has its entry in pendingSections
+  size_t partBytes = size_t{1} << 20;   // held bytes that make a part; see partBytesFor
   // Key lines, with the sections they stand in, held back and sorted, a part of the
   // file at a time; each part is built into maps of its own front to back (each
   // entry goes after the one before it, without a search, and lies in memory in
@@ -59,6 +60,12 @@ struct ParseState {
   std::pmr::vector<size_t> sectionEnd;      // of each number: where its lines end
   std::vector<SectionMap> parts;
 };
+
+// Bytes of held lines to sort and build into a part at once, for a file of
+// fileSize bytes: few enough to be sorted in the processor's caches, and for a
+// small file few enough that the memory they take stays small next to its
+// document; a larger part means fewer parts to merge.
+size_t partBytesFor(std::uint64_t fileSize);
 
 // Applies one line: a header changes the current section, a key-value line sets a
 // key in it, and anything else (blank, comment, no "=") is skipped without a word.
