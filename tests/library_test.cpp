@@ -14,17 +14,58 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <new>
 #include <optional>
 #include <stdexcept>
 
 #include "ini/IniFile.h"
 #include "ini/keys.h"
+#include "ini/parse.h"
 #include "support/process.h"
 
 namespace inikey::testing {
 namespace {
 
 namespace fs = std::filesystem;
+
+// Gives memory until its budget is spent; the next allocation throws std::bad_alloc.
+struct BudgetResource final : std::pmr::memory_resource {
+  size_t left = SIZE_MAX;
+  void* do_allocate(size_t bytes, size_t alignment) override {
+    if (left-- == 0) throw std::bad_alloc();
+    return std::pmr::new_delete_resource()->allocate(bytes, alignment);
+  }
+  void do_deallocate(void* block, size_t bytes, size_t alignment) override {
+    std::pmr::new_delete_resource()->deallocate(block, bytes, alignment);
+  }
+  bool do_is_equal(const memory_resource& other) const noexcept override { return this == &other; }
+};
+
+// Lines merge into a document as if parsed after it: first spelling, last value.
+// Memory that runs out at any allocation of the parse or merge leaves the document
+// as it was.
+TEST(Library, MergingKeepsSpellingAndLastValueOrNothingChanges) {
+  const auto parsed = [](BudgetResource& memory, const std::vector<std::string>& lines) {
+    SectionMap sections(&memory);
+    ParseState state;
+    for (const std::string& line : lines) parseLine(sections, state, line);
+    storePendingKeys(sections, state);
+    return sections;
+  };
+  for (size_t budget = 0;; ++budget) {
+    BudgetResource memory;
+    SectionMap document = parsed(memory, {"[Net]", "ip=1", "[x]", "a=1"});
+    memory.left = budget;
+    try {
+      mergeSections(document, parsed(memory, {"[NET]", "IP=2", "mtu=9", "[b]", "k=1", "[net]",
+                                              "Mtu=10", "[X]", "A=2"}));
+      EXPECT_EQ(savedText(document), "[b]\nk=1\n\n[Net]\nip=2\nmtu=10\n\n[x]\na=2\n\n");
+      break;
+    } catch (const std::bad_alloc&) {
+      ASSERT_EQ(savedText(document), "[Net]\nip=1\n\n[x]\na=1\n\n") << budget;
+    }
+  }
+}
 
 // Loads s.ini ([net] ip=1, of second 1000) after setup, takes o.ini as the overlay,
 // reloads, sets net/mtu in memory, runs change and reloads again, and saves into

@@ -16,7 +16,11 @@ constexpr std::size_t kMappedAtOnce = std::size_t{64} << 10;
 
 class BlockResource final : public std::pmr::memory_resource {
   void* do_allocate(std::size_t bytes, std::size_t alignment) override {
-    if (bytes < kMappedAtOnce) return ::operator new(bytes, std::align_val_t(alignment));
+    if (bytes < kMappedAtOnce) {
+      // The plain operator new where it aligns enough: the aligned one costs more.
+      if (alignment <= __STDCPP_DEFAULT_NEW_ALIGNMENT__) return ::operator new(bytes);
+      return ::operator new(bytes, std::align_val_t(alignment));
+    }
     void* block = ::operator new(bytes, blockAlignment(bytes));
     // Advice only: where the system ignores it, pages fault in one by one.
     if (bytes >= kHugePage) {
@@ -28,8 +32,13 @@ class BlockResource final : public std::pmr::memory_resource {
   }
 
   void do_deallocate(void* block, std::size_t bytes, std::size_t alignment) override {
-    ::operator delete(block,
-                      bytes < kMappedAtOnce ? std::align_val_t(alignment) : blockAlignment(bytes));
+    if (bytes >= kMappedAtOnce) {
+      ::operator delete(block, blockAlignment(bytes));
+    } else if (alignment <= __STDCPP_DEFAULT_NEW_ALIGNMENT__) {
+      ::operator delete(block);
+    } else {
+      ::operator delete(block, std::align_val_t(alignment));
+    }
   }
 
   bool do_is_equal(const std::pmr::memory_resource& other) const noexcept override {

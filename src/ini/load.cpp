@@ -26,6 +26,10 @@ int parseFile(int fd, SectionMap& sections, const SectionFilter* onlySections, C
   try {
     SectionMap loadedSections(sections.get_allocator());
     ParseState state(onlySections);
+    struct stat status {};
+    if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) {
+      state.partBytes = partBytesFor(static_cast<std::uint64_t>(status.st_size));
+    }
     const bool complete = readLines(
         fd, [&](std::string_view line) { parseLine(loadedSections, state, line); }, kReadBlockSize,
         hash);

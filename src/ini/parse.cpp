@@ -9,17 +9,14 @@
 namespace inikey {
 namespace {
 
-// Bytes of held-back lines that are sorted and built into a part at once: few
-// enough to be sorted in the processor's caches.
-constexpr size_t kPendingLimit = size_t{1} << 20;
+HeldName holdName(std::string_view name, size_t start) {
+  return {foldName(name), start, name.size()};
+}
 
-// Compares two names held back as compareNames does, by their prefixes first.
-int compareHeld(std::string_view text, std::uint64_t prefixA, size_t startA, size_t lengthA,
-                std::uint64_t prefixB, size_t startB, size_t lengthB) {
-  if (prefixA != prefixB) return prefixA < prefixB ? -1 : 1;
-  // A name of up to 8 bytes is whole in its prefix: the shorter name comes first.
-  if (std::min(lengthA, lengthB) <= 8) return lengthA < lengthB ? -1 : lengthA > lengthB ? 1 : 0;
-  return compareNames(text.substr(startA, lengthA), text.substr(startB, lengthB));
+// Compares two names held back as compareNames does.
+inline int compareHeld(std::string_view text, const HeldName& a, const HeldName& b) {
+  return compareFolded(a.folded, {text.data() + a.start, a.length}, b.folded,
+                       {text.data() + b.start, b.length});
 }
 
 void selectSection(ParseState& state) {
@@ -31,61 +28,66 @@ void selectSection(ParseState& state) {
   if (!state.skipping && !wanted->second.empty()) state.onlyKeys = &wanted->second;
 }
 
-// Numbers the held sections by name in document order, one number for one name,
-// and returns for each number the section whose spelling is kept: the first.
-std::vector<size_t> rankSections(std::string_view text, std::vector<PendingSection>& held,
-                                 std::vector<size_t>& rankOf) {
-  std::vector<size_t> order(held.size());
+// Numbers the held sections by name in document order, one number for one name:
+// fills state.rankOf with the number of each, and state.firstOfRank with the
+// section whose spelling each number keeps, the first.
+void rankSections(std::string_view text, ParseState& state) {
+  const std::pmr::vector<PendingSection>& held = state.pendingSections;
+  if (held.size() == 1) {  // a run reading keys of one section holds no more
+    state.rankOf.assign(1, 0);
+    state.firstOfRank.assign(1, 0);
+    return;
+  }
+  std::pmr::vector<size_t>& order = state.sectionOrder;
+  order.resize(held.size());
   std::iota(order.begin(), order.end(), size_t{0});
-  const auto compare = [&](size_t a, size_t b) {
-    return compareHeld(text, held[a].prefix, held[a].start, held[a].length, held[b].prefix,
-                       held[b].start, held[b].length);
-  };
+  const auto compare = [&](size_t a, size_t b) { return compareHeld(text, held[a], held[b]); };
   std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
     const int byName = compare(a, b);
     return byName != 0 ? byName < 0 : a < b;
   });
-  std::vector<size_t> firstOfRank;
-  rankOf.resize(held.size());
+  std::pmr::vector<size_t>& firstOfRank = state.firstOfRank;
+  firstOfRank.clear();
+  state.rankOf.resize(held.size());
   for (const size_t section : order) {
     if (firstOfRank.empty() || compare(firstOfRank.back(), section) != 0) {
       firstOfRank.push_back(section);
     }
-    rankOf[section] = firstOfRank.size() - 1;
+    state.rankOf[section] = firstOfRank.size() - 1;
   }
-  return firstOfRank;
 }
 
 // Builds the lines held back into a part of their own, front to back, and lets
 // them go.
 void storePart(const SectionMap& sections, ParseState& state) {
-  std::vector<PendingKey>& pending = state.pendingKeys;
-  if (pending.empty()) return;
+  if (state.pendingKeys.empty()) return;
   const std::string_view text = state.pendingText;
-  std::vector<size_t> rankOf;
-  const std::vector<size_t> firstOfRank = rankSections(text, state.pendingSections, rankOf);
+  rankSections(text, state);
+  const std::pmr::vector<size_t>& rankOf = state.rankOf;
+  const std::pmr::vector<size_t>& firstOfRank = state.firstOfRank;
 
   // The lines go into their sections' order by counting, keeping file order; then
   // each section's lines are sorted on their own, which takes fewer comparisons than
   // sorting all of them.
-  std::vector<size_t> sectionEnd(firstOfRank.size() + 1, 0);
-  for (const PendingKey& key : pending) ++sectionEnd[rankOf[key.section] + 1];
+  std::pmr::vector<size_t>& sectionEnd = state.sectionEnd;
+  sectionEnd.assign(firstOfRank.size() + 1, 0);
+  for (const PendingKey& key : state.pendingKeys) ++sectionEnd[rankOf[key.section] + 1];
   std::partial_sum(sectionEnd.begin(), sectionEnd.end(), sectionEnd.begin());
-  std::vector<PendingKey> bySection(pending.size());
-  for (const PendingKey& key : pending) {
+  std::pmr::vector<PendingKey>& pending = state.sortedKeys;
+  pending.resize(state.pendingKeys.size());
+  for (const PendingKey& key : state.pendingKeys) {
     const size_t rank = rankOf[key.section];
-    PendingKey& placed = bySection[sectionEnd[rank]++];
+    PendingKey& placed = pending[sectionEnd[rank]++];
     placed = key;
     placed.section = rank;
   }
-  pending.swap(bySection);
   const auto compareKeys = [text](const PendingKey& a, const PendingKey& b) {
-    return compareHeld(text, a.prefix, a.start, a.keyLength, b.prefix, b.start, b.keyLength);
+    return compareHeld(text, a.key, b.key);
   };
   // Lines of one key stay in file order: the first gives its spelling, the last its value.
   const auto lineLess = [&compareKeys](const PendingKey& a, const PendingKey& b) {
     const int byName = compareKeys(a, b);
-    return byName != 0 ? byName < 0 : a.start < b.start;
+    return byName != 0 ? byName < 0 : a.key.start < b.key.start;
   };
   PendingKey* const lines = pending.data();
   for (size_t rank = 0, start = 0; rank < firstOfRank.size(); start = sectionEnd[rank++]) {
@@ -106,14 +108,16 @@ void storePart(const SectionMap& sections, ParseState& state) {
              compareKeys(pending[first], pending[last + 1]) == 0) {
         ++last;
       }
-      const std::string_view keyName = text.substr(pending[first].start, pending[first].keyLength);
+      const HeldName& spelled = pending[first].key;
+      const HeldName& lastLine = pending[last].key;
+      const std::string_view keyName = text.substr(spelled.start, spelled.length);
       const std::string_view value =
-          text.substr(pending[last].start + pending[last].keyLength, pending[last].valueLength);
+          text.substr(lastLine.start + lastLine.length, pending[last].valueLength);
       keys.emplace_hint(keys.end(), keyName, value);
       first = last + 1;
     }
   }
-  pending.clear();
+  state.pendingKeys.clear();
   state.pendingSections.clear();
   state.pendingText.clear();
   state.sectionPending = false;
@@ -121,11 +125,26 @@ void storePart(const SectionMap& sections, ParseState& state) {
 
 }  // namespace
 
-ParseState::ParseState(const SectionFilter* onlySections) : onlySections(onlySections) {
+ParseState::ParseState(const SectionFilter* onlySections, std::pmr::memory_resource* scratch)
+    : onlySections(onlySections),
+      pendingText(scratch),
+      pendingSections(scratch),
+      pendingKeys(scratch),
+      sortedKeys(scratch),
+      sectionOrder(scratch),
+      rankOf(scratch),
+      firstOfRank(scratch),
+      sectionEnd(scratch) {
   selectSection(*this);
   // Room for a small file at once, rather than doubling up to it.
   pendingText.reserve(4096);
   pendingKeys.reserve(64);
+}
+
+size_t partBytesFor(std::uint64_t fileSize) {
+  constexpr size_t kSmallest = size_t{256} << 10;
+  constexpr size_t kLargest = size_t{1} << 20;
+  return fileSize / 8 < kSmallest ? kSmallest : fileSize / 8 > kLargest ? kLargest : fileSize / 8;
 }
 
 void storePendingKeys(SectionMap& sections, ParseState& state) {
@@ -157,19 +176,18 @@ void parseLine(SectionMap& sections, ParseState& state, std::string_view line) {
     value = trimmedView(value, "\"");
   }
 
-  std::string& text = state.pendingText;
+  std::pmr::string& text = state.pendingText;
   if (!state.sectionPending) {
-    state.pendingSections.push_back(
-        {namePrefix(state.sectionName), text.size(), state.sectionName.size()});
+    state.pendingSections.push_back(holdName(state.sectionName, text.size()));
     text.append(state.sectionName);
     state.sectionPending = true;
   }
-  state.pendingKeys.push_back({namePrefix(keyName), state.pendingSections.size() - 1, text.size(),
-                               keyName.size(), value.size()});
+  state.pendingKeys.push_back(
+      {holdName(keyName, text.size()), state.pendingSections.size() - 1, value.size()});
   text.append(keyName).append(value);
   if (text.size() + state.pendingKeys.size() * sizeof(PendingKey) +
           state.pendingSections.size() * sizeof(PendingSection) >=
-      kPendingLimit) {
+      state.partBytes) {
     storePart(sections, state);
   }
 }
