@@ -84,7 +84,6 @@ const Case kCases[] = {
     {"PrefixGetsOneSlash", "-f settings.ini -p net -v -S ip net/ip eth0/ip",
      {.out = "net/ip='1'\nnet/eth0/ip='3'\n", .err = "section 'net/net': key 'ip' is not found\n"}},
     {"PrefixKeepsItsSlashes", "-f settings.ini -p net// -S ip", {.out = "net//ip='2'\n"}},
-    {"PrefixWithSlash", "-f settings.ini -p net/ ip", {.out = "ip='1'\n"}},
     {"PrefixOfSlashAlone", "-f settings.ini -p / -S top", {.out = "/top='0'\n"}},
     {"LaterDeleteWins", "-w -d -f settings.ini s/k",
      {.file = "k=0\n[s]\nk=1\n", .after = "[]\nk=0\n\n[s]\n\n"}},
