@@ -156,15 +156,12 @@ const Case kCases[] = {
      {.file = "", .after = "[sec]\nk=v\n\n[sec/sub]\nk=w/x\n\n"}},
     {"DeleteLeavesEmptySections", "-f settings.ini -d top A/B/K general/NAME",
      {.file = kSettings, .after = "[]\n\n[a/b]\n\n[General]\n\n[sec]\nj=3\nk=2\n\n"}},
-    {"DeleteAfterPrefix", "-f settings.ini -d -S -p sec k nosuch",
-     {.file = kSettings,
-      .after = "[]\ntop=0\n\n[a/b]\nk=1\n\n[General]\nName=first\n\n[sec]\nj=3\n\n"}},
     {"DeleteSectionAfterPrefix", "-f settings.ini -d -s -p a b",
      {.file = kSettings, .after = "[]\ntop=0\n\n[General]\nName=first\n\n[sec]\nj=3\nk=2\n\n"}},
-    {"DeleteMissingUnderV", "-f settings.ini -d -v sec/ sec/k SEC/K nosuch/k",
+    {"DeleteAfterPrefixUnderV", "-f settings.ini -d -v -S -p SEC k '' K nosuch/k",
      {.file = kSettings,
-      .err = "section 'sec': key '' is not found\nsection 'SEC': key 'K' is not found\n"
-             "section 'nosuch': key 'k' is not found\n",
+      .err = "section 'SEC': key '' is not found\nsection 'SEC': key 'K' is not found\n"
+             "section 'SEC/nosuch': key 'k' is not found\n",
       .after = "[]\ntop=0\n\n[a/b]\nk=1\n\n[General]\nName=first\n\n[sec]\nj=3\n\n"}},
     {"DeleteEverything", "-f settings.ini -d -s -v '' a/b general sec nosuch",
      {.file = kSettings, .err = "section 'nosuch' is not found\n", .after = ""}},
