@@ -10,17 +10,14 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <cstdint>
-#include <cstring>
 #include <fstream>
 #include <future>
 #include <regex>
 #include <thread>
 #include <tuple>
 
-#include "ini/IniFile.h"
 #include "support/process.h"
 
 namespace inikey::testing {
