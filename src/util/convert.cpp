@@ -69,6 +69,19 @@ Conversion<std::int32_t> convertSigned(const std::string& text, int base) {
 
 bool isUnsignedCandidate(const std::string& text) { return !text.empty() && text[0] != '-'; }
 
+// Converts the whole text in base and stores it on success only; a range error, or
+// EINVAL for a base the library does not know, fails.
+template <typename Whole, typename Convert>
+bool parseWhole(const std::string& text, Whole& value, int base, Convert convert) {
+  const char* start = text.c_str();
+  char* stop = nullptr;
+  errno = 0;
+  const auto converted = convert(start, &stop, base);
+  if (errno != 0 || stop != start + text.size()) return false;
+  value = static_cast<Whole>(converted);
+  return true;
+}
+
 template <typename Real>
 bool parseReal(const std::string& text, Real& value, Real (*convert)(const char*, char**)) {
   if (text.empty()) return false;
@@ -149,26 +162,11 @@ bool parseInt(const std::string& text, std::int32_t& value, int base) {
 }
 
 bool parseInt64(const std::string& text, std::int64_t& value, int base) {
-  if (text.empty()) return false;
-  const char* start = text.c_str();
-  char* stop = nullptr;
-  errno = 0;
-  const long long converted = std::strtoll(start, &stop, base);
-  // EINVAL: a base strtoll does not know.
-  if (errno != 0 || stop != start + text.size()) return false;
-  value = converted;
-  return true;
+  return !text.empty() && parseWhole(text, value, base, std::strtoll);
 }
 
 bool parseUnsigned64(const std::string& text, std::uint64_t& value, int base) {
-  if (!isUnsignedCandidate(text)) return false;
-  const char* start = text.c_str();
-  char* stop = nullptr;
-  errno = 0;
-  const unsigned long long converted = std::strtoull(start, &stop, base);
-  if (errno != 0 || stop != start + text.size()) return false;
-  value = converted;
-  return true;
+  return isUnsignedCandidate(text) && parseWhole(text, value, base, std::strtoull);
 }
 
 bool parseFloat(const std::string& text, float& value) {

@@ -11,12 +11,12 @@
 namespace inikey {
 namespace {
 
-// Opens path without waiting for a FIFO's other end, then lets reads wait as usual.
-// Returns the descriptor, or -1 with errno set.
-int openWithoutWaiting(const char* path, int flags) {
-  int fd = ::open(path, flags | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+// Opens path (relative to folder, or AT_FDCWD) without waiting for a FIFO's other
+// end, then lets reads wait as usual. Returns the descriptor, or -1 with errno set.
+int openWithoutWaiting(const char* path, int flags, int folder = AT_FDCWD) {
+  int fd = ::openat(folder, path, flags | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
   // Only a lease refuses so (a FIFO does not): wait for its holder, as a plain open does.
-  if (fd < 0 && errno == EWOULDBLOCK) fd = ::open(path, flags | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0 && errno == EWOULDBLOCK) fd = ::openat(folder, path, flags | O_CLOEXEC | O_NOCTTY);
   if (fd < 0) return -1;
   const int status = ::fcntl(fd, F_GETFL);
   if (status == -1 || ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0) {
@@ -48,8 +48,7 @@ int openDescriptorFolder() {
 // path no longer names that file.
 int openAgain(const std::string& path, int named, const struct stat& opened, int flags) {
   if (const FileHandle folder(openDescriptorFolder()); folder.isOpen()) {
-    const std::string self = "/proc/self/fd/" + std::to_string(named);
-    return openWithoutWaiting(self.c_str(), flags);
+    return openWithoutWaiting(std::to_string(named).c_str(), flags, folder.fd());
   }
   // No open of the path can be had that refuses all but a regular file: what the
   // path names now is opened without waiting and closed at once unless it is the file.
@@ -90,6 +89,12 @@ FileHandle openDocumentFile(const std::string& path, FileAccess access, int& wri
   }
   writeError = errno;  // EACCES, EROFS, ...: read only
   return FileHandle(openWithoutWaiting(path.c_str(), O_RDONLY));
+}
+
+std::string folderOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 int checkPathNamesFile(const std::string& path, int fd) {

@@ -21,4 +21,8 @@ FileHandle openDocumentFile(const std::string& path, FileAccess access, int& wri
 // (another file took its name) or the errno of the failed query.
 int checkPathNamesFile(const std::string& path, int fd);
 
+// The folder that holds path: what comes before its last "/", "/" for a file at
+// the root, "." for a bare name.
+std::string folderOf(const std::string& path);
+
 }  // namespace inikey

@@ -12,18 +12,13 @@
 #include "ini/file/exchangeRange.h"
 #include "ini/file/fileHandle.h"
 #include "ini/file/fileWrite.h"
+#include "ini/file/openFile.h"
 
 namespace inikey {
 namespace {
 
 // The text goes out in blocks of this size.
 constexpr size_t kWriteChunk = 1 << 20;
-
-std::string folderOf(const std::string& path) {
-  const size_t slash = path.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
 
 // Gives fd the whole content of other, and other fd's old content. Returns 0 or an errno.
 int exchangeContent(int fd, int other, std::uint64_t flags) {
