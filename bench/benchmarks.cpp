@@ -1,6 +1,6 @@
 // Micro-benchmarks of the library on generated documents: loading (reading and
 // parsing), loading that keeps nothing, parsing alone, saving, reading one named
-// key and listing every key.
+// key and listing every key; and the floor of building a document in order.
 // Arguments are the number of sections and of keys per section; 1000/20 is a
 // 1 MB file and 20000/50 a 50 MB one, as in bench/compare.sh.
 #include <benchmark/benchmark.h>
@@ -14,6 +14,7 @@
 
 #include "documents.h"
 #include "ini/IniFile.h"
+#include "ini/blockResource.h"
 #include "ops/operations.h"
 
 namespace inikey::bench {
@@ -98,6 +99,36 @@ void listEverything(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
 }
 
+// The floor under loadFile for a document of any shape: its maps built front to back
+// from names already in order, in an arena as the document's, with nothing read,
+// parsed, sorted or merged. Arguments as for the shapes of bench/compare.sh:
+// a million one-key sections, or one section of a million keys.
+void buildInOrder(benchmark::State& state) {
+  const auto name = [](const char* lead, int64_t number) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%s%07lld", lead, static_cast<long long>(number));
+    return std::string(text);
+  };
+  std::vector<std::string> sectionNames, keyNames;
+  for (int64_t i = 0; i < state.range(0); ++i) sectionNames.push_back(name("s", i));
+  for (int64_t i = 0; i < state.range(1); ++i) keyNames.push_back(name("key", i));
+  for (auto _ : state) {
+    auto arena = std::make_unique<std::pmr::monotonic_buffer_resource>(blockResource());
+    auto sections = std::make_unique<SectionMap>(arena.get());
+    for (const std::string& section : sectionNames) {
+      KeyMap& keys =
+          sections->emplace_hint(sections->end(), std::string_view(section), KeyMap())->second;
+      for (const std::string& key : keyNames) {
+        keys.emplace_hint(keys.end(), std::string_view(key), "v0123456");
+      }
+    }
+    benchmark::DoNotOptimize(sections->size());
+    state.PauseTiming();
+    sections.reset(), arena.reset();
+    state.ResumeTiming();
+  }
+}
+
 void documentSizes(benchmark::internal::Benchmark* benchmark) {
   benchmark->Args({8, 8})->Args({1000, 20})->Args({20000, 50})->Unit(benchmark::kMicrosecond);
 }
@@ -108,6 +139,7 @@ BENCHMARK(parseLines)->Apply(documentSizes);
 BENCHMARK(saveFile)->Apply(documentSizes);
 BENCHMARK(readOneKey)->Apply(documentSizes);
 BENCHMARK(listEverything)->Apply(documentSizes);
+BENCHMARK(buildInOrder)->Args({1'000'000, 1})->Args({1, 1'000'000})->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace inikey::bench
