@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "support/process.h"
@@ -182,9 +183,7 @@ TEST_P(Tool, Runs) {
   TempDir folder;
   writeFile(folder / "settings.ini", c.file);
   const RunResult result = runInikey(args, folder.path());
-  EXPECT_EQ(result.out, c.out);
-  EXPECT_EQ(result.err, c.err);
-  EXPECT_EQ(result.status, c.status);
+  EXPECT_EQ(std::tie(result.out, result.err, result.status), std::tie(c.out, c.err, c.status));
   EXPECT_EQ(readFile(folder / "settings.ini"), c.after != nullptr ? c.after : c.file);
   // Nothing else is made: no file for a name that was not there, no file left behind.
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
