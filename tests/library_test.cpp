@@ -235,8 +235,7 @@ TEST(Library, CreateMakesAMissingFileOnlyWhenStillMissing) {
     const mode_t mask = ::umask(0);  // a file made is as any new one: 0666 less the umask
     ::umask(mask);
     if (c.saveError == 0) {
-      EXPECT_EQ(std::filesystem::status(folder / c.name).permissions(),
-                std::filesystem::perms(0666 & ~mask));
+      EXPECT_EQ(fs::status(folder / c.name).permissions(), fs::perms(0666 & ~mask));
     }
     EXPECT_EQ(std::filesystem::exists(folder / c.name) ? readFile(folder / c.name) : "none",
               c.saved ? c.saved : "none");
