@@ -145,19 +145,15 @@ TEST(Library, ParsedLinesReadWithDefaults) {
   EXPECT_EQ(getUnsigned64(file, "n", "min", 7), 7u);
 }
 
-// Sets one key in a document of nothing else and reads the saved text back; true when
-// every name and the value came back byte for byte.
+// Sets one key in a document of nothing else and parses its saved text into document;
+// true when every name and the value came back byte for byte, and nothing else.
 bool readsBack(IniFile& document, std::string_view section, std::string_view key,
                std::string_view value) {
+  SectionMap expected;
+  setKey(sectionFor(expected, section), key, value);
   document.clear();
-  setKey(sectionFor(document.sections, section), key, value);
-  const std::string text = savedText(document.sections);
-  document.clear();
-  document.parseText(text);
-  const auto& sections = document.sections;
-  return sections.size() == 1 && sections.begin()->first == section &&
-         sections.begin()->second.size() == 1 && sections.begin()->second.begin()->first == key &&
-         sections.begin()->second.begin()->second == value;
+  document.parseText(savedText(expected));
+  return document.sections == expected;
 }
 
 // setValue refuses exactly what a save cannot give back: the cases named, each through
