@@ -52,6 +52,9 @@ struct Run {
   const char* after = nullptr;  // settings.ini afterwards; unchanged when null
 };
 
+// A command line refused: the reason, then the usage text, and status 1.
+Run refused(const std::string& reason) { return {.err = reason + kUsage, .status = 1}; }
+
 struct Case {
   const char* name;
   const char* args;  // the words after "inikey", as a shell splits them
@@ -62,18 +65,13 @@ struct Case {
 // clang-format off
 const Case kCases[] = {
     // The command line.
-    {"Help", "-h", {.err = kUsage, .status = 1}},
-    {"NoArguments", "", {.err = "filename is empty\n" + kUsage, .status = 1}},
-    {"SecondFile", "-f settings.ini -f settings.ini",
-     {.err = "unexpected key: '-f'\n" + kUsage, .status = 1}},
-    {"SecondPrefix", "-p net -p lan -f settings.ini",
-     {.err = "unexpected key: '-p'\n" + kUsage, .status = 1}},
-    {"PrefixTakesNoOption", "-p -f settings.ini",
-     {.err = "unexpected argument of '-p': -f\n" + kUsage, .status = 1}},
-    {"UnknownOption", "-f settings.ini -x",
-     {.err = inikeyBinary() + ": invalid option -- 'x'\n" + kUsage, .status = 1}},
-    {"DeleteWithoutKeys", "-d -f settings.ini",
-     {.err = "arguments mismatch\n" + kUsage, .status = 1}},
+    {"Help", "-h", refused("")},
+    {"NoArguments", "", refused("filename is empty\n")},
+    {"SecondFile", "-f settings.ini -f settings.ini", refused("unexpected key: '-f'\n")},
+    {"SecondPrefix", "-p net -p lan -f settings.ini", refused("unexpected key: '-p'\n")},
+    {"PrefixTakesNoOption", "-p -f settings.ini", refused("unexpected argument of '-p': -f\n")},
+    {"UnknownOption", "-f settings.ini -x", refused(inikeyBinary() + ": invalid option -- 'x'\n")},
+    {"DeleteWithoutKeys", "-d -f settings.ini", refused("arguments mismatch\n")},
     {"MissingFileIsNotCreated", "-w -f missing.ini a=1",
      {.err = "file 'missing.ini' is not accessible\n", .status = 1}},
     {"UnreadableFileIsNotSaved", "-f . -w k=v",
