@@ -179,7 +179,7 @@ TEST_P(Tool, Runs) {
   ::setenv("INIKEY", inikeyBinary().c_str(), 1);
   const RunResult result = runInikey({"-c", "exec \"$INIKEY\" " + std::string(GetParam().args)},
                                      folder.path(), "/bin/sh");
-  EXPECT_EQ(std::tie(result.out, result.err, result.status), std::tie(c.out, c.err, c.status));
+  EXPECT_EQ(std::tuple(result.out, result.err, result.status), std::tuple(c.out, c.err, c.status));
   EXPECT_EQ(readFile(folder / "settings.ini"), c.after != nullptr ? c.after : c.file);
   // Nothing else is made: no file for a name that was not there, no file left behind.
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
