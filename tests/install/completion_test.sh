@@ -41,7 +41,13 @@ check() {
   failures=$((failures + 1))
 }
 
-run_cases() {
+# In a subshell, so that what one mode sources stays out of the other; exits with the failures.
+run_cases() (
+  [[ $mode == script* || -r $helpers ]] || { echo "bash-completion is not installed: not tried"; exit 0; }
+  # shellcheck source=/dev/null
+  [[ $mode == script* ]] || source "$helpers"
+  # shellcheck source=/dev/null
+  source "$script"
   failures=0
   check "options" "-S -d -f -h -p -s -v -w" 1 inikey -
   check "no options after --" "" 4 inikey -f server.ini -- -
@@ -60,21 +66,9 @@ run_cases() {
   # In an open quote bash quotes the names itself: they go back unquoted.
   check "a word in an open quote" "my sec/my key" 3 inikey -f spaced.ini '"my sec/my'
   check "a word with a backslash" 'my\ sec/my\ key' 3 inikey -f spaced.ini 'my\ sec/'
-  return "$failures"
-}
-
-for mode in "script alone" "with bash-completion"; do
-  (
-    if [[ $mode == with* ]]; then
-      [[ -r $helpers ]] || { echo "bash-completion is not installed: not tried"; exit 0; }
-      # shellcheck source=/dev/null
-      source "$helpers"
-    fi
-    # shellcheck source=/dev/null
-    source "$script"
-    run_cases
-  ) || failures=$((failures + $?))
-done
+  exit "$failures"
+)
+for mode in "script alone" "with bash-completion"; do run_cases || failures=$((failures + $?)); done
 
 if command -v zsh >/dev/null; then
   export work completions script helpers

@@ -6,24 +6,16 @@
 # Usage: install_test.sh BUILD_DIR SOURCE_DIR CXX_COMPILER VERSION
 # Exits 77 (skipped) where a tool it needs is missing.
 set -euo pipefail
-build_dir=$1
-source_dir=$2
-compiler=$3
-version=$4
+build_dir=$1 source_dir=$2 compiler=$3 version=$4
 
 for tool in mandoc dpkg-buildpackage dh dpkg-architecture lintian readelf pkg-config git; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "skipped: $tool is not installed (.ci/run installs what the tests need)"
-    exit 77
-  fi
+  command -v "$tool" >/dev/null ||
+    { echo "skipped: $tool is not installed (.ci/run installs what the tests need)"; exit 77; }
 done
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { printf 'FAIL %s\n' "$@"; exit 1; }
-expect() {
-  [[ $3 == "$2" ]] || fail "$1" "  expected: $2" "  got:      $3"
-  echo "ok   $1"
-}
+expect() { [[ $3 == "$2" ]] || fail "$1" "  expected: $2" "  got:      $3"; echo "ok   $1"; }
 quietly() { "$@" >"$work/log" 2>&1 || { cat "$work/log"; fail "$*"; }; }
 
 page=$source_dir/docs/inikey.1
@@ -117,8 +109,7 @@ for output in $outputs; do
   [[ $output != *.deb ]] || dpkg-deb -x "$work/checkout/$output" "$work/root"
 done
 expect "checkout and tarball: the same bytes" "5 files" "$(echo $outputs | wc -w) files"
-lintian -I --pedantic --fail-on error,warning,info,pedantic \
-  "$work"/checkout/*.changes || fail "lintian --pedantic"
+quietly lintian -I --pedantic --fail-on error,warning,info,pedantic "$work"/checkout/*.changes
 echo "ok   lintian --pedantic has nothing to say of the source and the packages"
 expect "libinikey-dev: Multi-Arch same" "same" \
   "$(dpkg-deb -f "$work"/checkout/libinikey-dev_*.deb Multi-Arch)"
