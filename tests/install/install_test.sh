@@ -59,7 +59,9 @@ headers="IniFile.h SectionMap.h contentDigest.h convert.h fields.h fileHandle.h 
 quietly cmake --install "$build_dir" --prefix "$work/static" --strip
 expect "static: the library's headers, no others" "$headers" \
   "$(ls "$work/static/include/inikey" | paste -sd' ')"
-present "$work/static" lib/libinikey.a share/man/man1/inikey.1.gz share/zsh/site-functions/_inikey
+present "$work/static" bin/inikey lib/libinikey.a share/man/man1/inikey.1.gz share/zsh/site-functions/_inikey
+expect "the CMake build's tool: static, no library needed" "" \
+  "$(readelf -d "$work/static/bin/inikey" | grep NEEDED || true)"
 
 quietly cmake -S "$source_dir" -B "$work/shared-build" -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_CXX_COMPILER="$compiler" -DBUILD_SHARED_LIBS=ON -DINIKEY_BUILD_TESTS=OFF \
